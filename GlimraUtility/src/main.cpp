@@ -1,6 +1,11 @@
-#include <QApplication>
+#include "GlimraUtilityApp.h"
+
+#include <QCoreApplication>
+
+// The one application object, constructed before main() as the framework expects.
+static GlimraUtilityApp theApp;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setApplicationName(QStringLiteral("GlimraUtility"));
+    return theApp.Run(argc, argv);
 }

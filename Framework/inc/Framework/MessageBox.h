@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace fw {
+
+enum : unsigned { MB_OK = 0x0, MB_OKCANCEL = 0x1 };
+
+// A modal message box; returns IDOK or IDCANCEL. The text also goes to stderr, so a user who
+// started us from a terminal sees it. With GLIMRA_AUTO_DISMISS set (tests, headless runs) the
+// box is not shown and the answer is IDOK.
+int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style);
+
+} // namespace fw

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Framework/DialogTemplate.h"
+
+#include <QByteArray>
+#include <QIcon>
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+namespace fw {
+
+// The current resource source: the program's own resources, or a loaded language pack.
+// Resources are looked up by id under the source's root:
+//   strings.json (id -> text), dialog/<id>.json, bitmap/<id>.png, icon/<id>.png, <TYPE>/<id>.
+class Resources {
+public:
+    // Root of the resources compiled into the program.
+    static QString ProgramRoot();
+
+    // Serve later lookups from root (a Qt resource path such as ":/pack"); an empty root
+    // goes back to the program's own resources.
+    static void SetSource(const QString& root);
+    static QString Source();
+
+    static QString LoadString(unsigned id); // empty when missing
+    static std::optional<DialogTemplate> LoadDialog(unsigned id);
+    static QImage LoadBitmap(unsigned id);                       // null when missing
+    static QIcon LoadIcon(unsigned id);                          // null when missing
+    static QByteArray LoadRaw(const QString& type, unsigned id); // empty when missing
+};
+
+} // namespace fw

@@ -1,0 +1,7 @@
+#include "Framework/HardwareAccess.h"
+
+namespace fw {
+
+void HardwareAccessInit() {}
+
+} // namespace fw

@@ -1,0 +1,30 @@
+#include "GlimraUtilityApp.h"
+
+#include "Framework/HardwareAccess.h"
+#include "Framework/Trace.h"
+#include "GlimraUtilityDlg.h"
+
+void GlimraUtilityApp::RegisterFonts() {
+    const QString fonts = QStringLiteral("FONTS");
+    CAP_FontInstaller& chain = fontInstaller_.AddFont(QStringLiteral("Camelot MF"), 1042, fonts)
+                                   .AddFont(QStringLiteral("Gotham-Black"), 1028, fonts);
+    // The rest name a family that is already listed, so they leave the list as it is.
+    for (int id = 1029; id <= 1041; ++id)
+        chain.AddFont(QStringLiteral("Gotham-Black"), id, fonts);
+}
+
+bool GlimraUtilityApp::InitInstance() {
+    if (!CTavrelLibApp::InitInstance())
+        return false;
+    fw::HardwareAccessInit();
+    RegisterFonts();
+    fontInstaller_.InstallFonts();
+
+    GlimraUtilityDlg dlg;
+    const int response = dlg.DoModal();
+    if (response == -1) {
+        fw::Trace(QStringLiteral("Warning: the main window could not be created."));
+        fw::Trace(QStringLiteral("Warning: the application is ending."));
+    }
+    return false;
+}
