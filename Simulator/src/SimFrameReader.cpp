@@ -78,6 +78,13 @@ std::optional<SimFrame> SimFrameReader::Feed(std::uint8_t b) {
             Reset();
             return std::move(frame_);
         }
+        // FF AA where the end mark should be: the frame was cut short and a new one begins.
+        if (b == 0xAA) {
+            Reset();
+            frame_ = SimFrame{};
+            state_ = State::Lead;
+            break;
+        }
         Resync(b);
         break;
     }
