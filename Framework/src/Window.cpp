@@ -19,7 +19,9 @@ LRESULT Window::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
     return handler(wParam, lParam);
 }
 
-void Window::OnMessage(unsigned msg, Handler handler) { handlers_[msg] = std::move(handler); }
+void Window::OnMessage(unsigned msg, Handler handler) {
+    handlers_[msg] = std::move(handler);
+}
 
 void Window::SetTimer(std::uintptr_t id, unsigned ms) {
     KillTimer(id);
@@ -34,7 +36,9 @@ void Window::KillTimer(std::uintptr_t id) {
     timers_.erase(it);
 }
 
-bool Window::IsTimerPending(std::uintptr_t id) const { return timers_.count(id) != 0; }
+bool Window::IsTimerPending(std::uintptr_t id) const {
+    return timers_.count(id) != 0;
+}
 
 void Window::timerEvent(QTimerEvent* event) {
     for (const auto& [id, qtId] : timers_) {

@@ -1,0 +1,176 @@
+#include "App/CTavrelLibApp.h"
+#include "App/LoadText.h"
+#include "Framework/ProfileFile.h"
+#include "Framework/Resources.h"
+
+#include "TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+
+namespace {
+
+// A program folder in a scratch directory, with or without the two language packs, and the
+// locale variables under the test's control.
+class AppSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : kLocaleVars) {
+            saved_[name] = qgetenv(name);
+            qunsetenv(name);
+        }
+    }
+    void TearDown() override {
+        app.ExitInstance();
+        for (const char* name : kLocaleVars) {
+            if (saved_[name].isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, saved_[name]);
+        }
+    }
+
+    void InstallPacks() {
+        QDir().mkpath(folder.File("lang"));
+        for (const char* code : {"en_US", "zh_CN"}) {
+            const QString name = QStringLiteral("lang/%1.rcc").arg(code);
+            QFile::copy(QStringLiteral(GLIMRA_BIN_DIR "/") + name, folder.File(name));
+        }
+    }
+    void WriteSettings(const QByteArray& text) { folder.Write("settings.ini", text); }
+    void Start() { app.LoadSettingsFor(folder.File("glimra-utility")); }
+    QString StoredLanguage() const {
+        return fw::ProfileFile(folder.File("settings.ini")).ReadString("Settings", "Language", "-");
+    }
+
+    static constexpr const char* kLocaleVars[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    TempFolder folder;
+    CTavrelLibApp app;
+
+private:
+    std::map<std::string, QByteArray> saved_;
+};
+
+TEST_F(AppSettingsTest, AFirstStartCreatesSettingsHoldingOnlyTheLanguage) {
+    InstallPacks();
+    Start();
+    EXPECT_EQ(folder.Read("settings.ini"), QByteArray("[Settings]\nLanguage=en_US\n"));
+    EXPECT_EQ(app.ProgramFolder(), folder.Path());
+    EXPECT_EQ(app.GetImagePath(), folder.Path() + "image/");
+    EXPECT_EQ(app.SettingsPath(), folder.File("settings.ini"));
+    EXPECT_TRUE(app.LanguagePackLoaded());
+}
+
+TEST_F(AppSettingsTest, TheLanguageComesFromTheSettingsOrTheLocale) {
+    struct Case {
+        const char* stored; // nullptr: no "Language" key
+        std::map<const char*, const char*> env;
+        bool packs;
+        const char* expected;
+    } cases[] = {
+        {"zh_CN", {}, true, "zh_CN"},
+        {"zh_cn", {}, true, "en_US"}, // the code is compared exactly
+        {"fr_FR", {}, true, "en_US"},
+        {"", {}, true, "en_US"},
+        {nullptr, {{"LANG", "zh_TW.UTF-8"}}, true, "zh_CN"},
+        {nullptr, {{"LANG", "zh_HK"}}, true, "zh_CN"},
+        {nullptr, {{"LANG", "de_DE.UTF-8"}}, true, "en_US"},
+        {nullptr, {{"LC_MESSAGES", "zh_CN.UTF-8"}, {"LANG", "en_GB"}}, true, "zh_CN"},
+        {nullptr, {{"LC_ALL", "en_US.UTF-8"}, {"LANG", "zh_CN.UTF-8"}}, true, "en_US"},
+        {nullptr, {}, true, "en_US"},
+        {"zh_CN", {}, false, "en_US"}, // the pack is missing
+    };
+    for (const Case& c : cases) {
+        TempFolder caseFolder;
+        for (const char* name : kLocaleVars)
+            qunsetenv(name);
+        for (const auto& [name, value] : c.env)
+            qputenv(name, value);
+        if (c.packs) {
+            QDir().mkpath(caseFolder.File("lang"));
+            for (const char* code : {"en_US", "zh_CN"}) {
+                const QString name = QStringLiteral("lang/%1.rcc").arg(code);
+                QFile::copy(QStringLiteral(GLIMRA_BIN_DIR "/") + name, caseFolder.File(name));
+            }
+        }
+        if (c.stored)
+            caseFolder.Write("settings.ini", QByteArray("[Settings]\nLanguage=") + c.stored + "\n");
+        CTavrelLibApp caseApp;
+        caseApp.LoadSettingsFor(caseFolder.File("glimra-utility"));
+        const QString label = QStringLiteral("stored=%1").arg(c.stored ? c.stored : "(none)");
+        EXPECT_EQ(caseApp.GetLanguage(), QString(c.expected)) << label.toStdString();
+        EXPECT_EQ(fw::ProfileFile(caseFolder.File("settings.ini"))
+                      .ReadString("Settings", "Language", "-"),
+                  QString(c.expected))
+            << label.toStdString();
+        caseApp.ExitInstance();
+    }
+}
+
+TEST_F(AppSettingsTest, TextsFollowTheLanguageAndFallBackAfterAFailedSwitch) {
+    InstallPacks();
+    WriteSettings("[Settings]\nLanguage=zh_CN\n");
+    Start();
+    ASSERT_EQ(app.GetLanguage(), QString("zh_CN"));
+    EXPECT_EQ(LoadText(1062), QString::fromUtf8("未找到设备！"));
+    EXPECT_EQ(LoadText(101), QString::fromUtf8("关于 GlimraUtility(&A)..."));
+
+    EXPECT_TRUE(app.LoadLanguagePack(1));
+    EXPECT_EQ(LoadText(1062), QString("Device not found!"));
+    EXPECT_EQ(StoredLanguage(), QString("en_US"));
+
+    EXPECT_TRUE(app.LoadLanguagePack(0));
+    EXPECT_EQ(StoredLanguage(), QString("zh_CN"));
+
+    // The pack goes missing: the switch fails, the one in force is gone, and the
+    // program's own English resources serve.
+    ASSERT_TRUE(QFile::remove(folder.File("lang/en_US.rcc")));
+    EXPECT_FALSE(app.LoadLanguagePack(1));
+    EXPECT_FALSE(app.LanguagePackLoaded());
+    EXPECT_EQ(app.GetLanguage(), QString("en_US"));
+    EXPECT_EQ(StoredLanguage(), QString("en_US"));
+    EXPECT_EQ(fw::Resources::Source(), fw::Resources::ProgramRoot());
+    EXPECT_EQ(LoadText(1062), QString("Device not found!"));
+    EXPECT_TRUE(fw::Resources::LoadDialog(103));
+}
+
+TEST_F(AppSettingsTest, SettingsAreReadAndWrittenThroughTheSettingsFile) {
+    WriteSettings("[settings]\nopenlog=1\nMinToTray=1\nLogFileName=custom.log\n");
+    Start();
+    int minToTray = -1;
+    app.ReadSettingInt("Settings", "MinToTray", minToTray, 0);
+    EXPECT_EQ(minToTray, 1);
+    app.WriteSettingString("Settings", "MinToTray", "0");
+    app.ReadSettingInt("Settings", "MinToTray", minToTray, 5);
+    EXPECT_EQ(minToTray, 0);
+    QString name;
+    app.ReadSettingString("Settings", "LogFileName", name, "log.txt");
+    EXPECT_EQ(name, QString("custom.log"));
+    app.ReadSettingString("Settings", "Nothing", name, "fallback");
+    EXPECT_EQ(name, QString("fallback"));
+}
+
+TEST(AppDataFolderTest, AnUnwritableProgramFolderKeepsSettingsInTheUserConfigFolder) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root can write every folder";
+    TempFolder program;
+    TempFolder config;
+    QFile::setPermissions(program.Path(), QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.Path().toLocal8Bit());
+    CTavrelLibApp app;
+    app.LoadSettingsFor(program.File("glimra-utility"));
+    EXPECT_EQ(app.DataFolder(), config.Path() + "/glimra-utility/");
+    EXPECT_TRUE(QFile::exists(config.Path() + "/glimra-utility/settings.ini"));
+    EXPECT_FALSE(QFile::exists(program.File("settings.ini")));
+    qputenv("XDG_CONFIG_HOME", saved);
+    QFile::setPermissions(program.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    app.ExitInstance();
+}
+
+} // namespace
