@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Framework/Window.h"
+#include "Link/CommInter.h"
+#include "Link/DeviceSerial.h"
+#include "Link/HidChannel.h"
+#include "Link/HidLayer.h"
+#include "Link/UsbDeviceEntry.h"
+
+#include <atomic>
+
+// The USB HID link: one channel to one controller picked from a table of vendor and product
+// ids.
+class TavrelUsbDev : public CommInter {
+public:
+    TavrelUsbDev();
+    ~TavrelUsbDev();
+
+    // Called once, right after construction; registers window (when given) for HID arrival
+    // and removal notifications.
+    void SetDeviceTable(fw::Window* window, UsbDeviceEntry* table, unsigned count);
+
+    int Scan() override;
+    int Open(unsigned index) override;
+    int IsOpen() override;
+    int Read(void* buffer, unsigned length) override;
+    int Write(const void* data, unsigned length) override;
+    void Close() override;
+
+    // Whether the last Scan or Open found a wanted interface that the user may not open.
+    bool PermissionDenied() const { return permissionDenied_.load(); }
+
+    const DeviceSerial& Serial(unsigned index) const { return serials_[index]; }
+
+private:
+    fw::Window* notifyWindow_ = nullptr;
+    int connected_ = 0;
+    HidChannel channel_;
+    HidNotifyHandle notifyHandle_ = nullptr;
+    UsbDeviceEntry* table_ = nullptr;
+    unsigned count_ = 0;
+    DeviceSerial serials_[kHidSerialRecords];
+    std::atomic<bool> permissionDenied_{false};
+};
