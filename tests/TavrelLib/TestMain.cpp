@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 // Requests cross threads through the event loop, and the library's widgets need an application
-// object too. Same as the shared test main; this suite links this one instead.
+// object too. This suite links this main rather than the shared one.
 int main(int argc, char** argv) {
+    // Test discovery runs the binary at build time, without the tests' environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
