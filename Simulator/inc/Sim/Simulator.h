@@ -14,6 +14,15 @@ namespace sim {
 
 // The simulated lighting controller(s), run on a thread of their own. Every public operation
 // may be called from any thread.
+//
+// On the wire (docs/virtual-hid.md): every interface of a controller takes frames and each
+// connection has its own receive stream; replies go back on the connection that sent the frame.
+// An output report with more-follows 0 ends the write: a frame left unfinished is dropped.
+// Pacing, per connection, with reportIntervalUs > 0: at most one output report is taken and one
+// input report sent per interval, and a reply's first report leaves replyDelayMs plus one
+// interval after its request was complete. Input reports carry up to inputReportLength - 2 data
+// bytes (62), or 7 with splitReplies. The raw byte answering CmdBeginUpgrade is not a frame and
+// has no "reply" trace line.
 class Simulator {
 public:
     explicit Simulator(SimConfig config = {});
