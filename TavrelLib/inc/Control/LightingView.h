@@ -20,7 +20,8 @@ struct LightingView {
     unsigned level = 0; // brightness level shown
     int modeIndex = 0;  // selected mode button; no button for an index outside 0-5
     bool versionShown = false;
-    QString versionText; // "V " + the controller's version text
+    QString version;     // the controller's version text, up to its first zero byte
+    QString versionText; // the version label: "V " + version
 
     int BrightnessBitmap() const {
         return level >= 1 && level <= 8 ? NoLevelBitmap + static_cast<int>(level) : NoLevelBitmap;

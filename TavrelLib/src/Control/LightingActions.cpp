@@ -34,8 +34,8 @@ int LightingActions::RefreshFromController() {
         const std::string& text = model.VersionText();
         const std::size_t end = text.find('\0');
         const std::size_t length = end == std::string::npos ? text.size() : end;
-        view_.versionText = QStringLiteral("V ") +
-                            QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(length));
+        view_.version = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(length));
+        view_.versionText = QStringLiteral("V ") + view_.version;
     }
     ShowModel();
     return 1;

@@ -1,0 +1,186 @@
+#include "CliCommandRunner.h"
+
+#include "CliConnection.h"
+#include "CliDeviceList.h"
+#include "CliExitCode.h"
+#include "CliFirmwareUpdate.h"
+#include "CliNames.h"
+#include "CliOutput.h"
+#include "CliStatusReport.h"
+#include "Control/LightingActions.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QTextStream>
+
+namespace {
+
+using Command = CliRequest::Command;
+
+void OutJson(const QJsonObject& object) {
+    Out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) +
+        QLatin1Char('\n'));
+}
+
+QString ModeText(int modeIndex) {
+    const QString name = CliNames::ModeName(modeIndex);
+    return name.isEmpty() ? QStringLiteral("mode index %1").arg(modeIndex)
+                          : QStringLiteral("mode %1 (%2)").arg(name).arg(modeIndex);
+}
+
+// The commands that need the controller's state read back before they act.
+bool NeedsRefresh(Command command) {
+    return command != Command::Recover && command != Command::Firmware;
+}
+
+} // namespace
+
+int CliCommandRunner::Run() {
+    if (request_.command == Command::List)
+        return List();
+
+    if (request_.command == Command::Firmware) {
+        QFile image(request_.file);
+        if (!image.open(QIODevice::ReadOnly)) {
+            Err(QStringLiteral("glimractl: cannot read the firmware image %1\n")
+                    .arg(request_.file));
+            return ExitUsage;
+        }
+    }
+
+    CliConnection connection;
+    switch (connection.Connect()) {
+    case CliConnection::Result::Connected:
+        break;
+    case CliConnection::Result::PermissionDenied:
+        Err(CliConnection::PermissionHelp());
+        return ExitPermission;
+    case CliConnection::Result::NotFound:
+        if (request_.command == Command::Status && request_.json)
+            OutJson(QJsonObject{{"connected", false}});
+        Err(QStringLiteral("glimractl: no controller found (USB 04d9:8008)\n"));
+        return ExitNoController;
+    }
+
+    // As the window after connecting: read layout and version, derive what the controls show.
+    // The tool keeps no log of its own, so the record dump goes to --dump only.
+    LightingActions actions(connection.Protocol(), nullptr);
+    const bool answered = actions.RefreshFromController() != 0;
+    if (!answered && NeedsRefresh(request_.command) && request_.command != Command::Status) {
+        Err(QStringLiteral("glimractl: the controller did not answer\n"));
+        return ExitNoAnswer;
+    }
+
+    switch (request_.command) {
+    case Command::Status:
+        return Status(connection, actions, answered);
+    case Command::Recover:
+        connection.Protocol()->LeaveUpgradeMode();
+        return ExitSuccess;
+    case Command::Firmware:
+        return Firmware(connection);
+    default:
+        return Lighting(actions);
+    }
+}
+
+int CliCommandRunner::List() {
+    const CliDeviceList list = CliDeviceList::Scan();
+    if (request_.json)
+        OutJson(list.Json());
+    else
+        Out(list.Text());
+    if (list.Empty()) {
+        Err(QStringLiteral("glimractl: no controller found (USB 04d9:8008)\n"));
+        return ExitNoController;
+    }
+    return ExitSuccess;
+}
+
+int CliCommandRunner::Status(CliConnection& connection, LightingActions& actions, bool answered) {
+    if (!answered) {
+        if (request_.json)
+            OutJson(QJsonObject{{"connected", connection.Manager().IsConnected() != 0}});
+        Err(QStringLiteral("glimractl: the controller did not answer\n"));
+        return ExitNoAnswer;
+    }
+    const LightingModel& model = connection.Protocol()->Model();
+    const CliStatusReport report(model, actions.View());
+    if (request_.json) {
+        QJsonObject object = report.Json();
+        if (request_.dump)
+            object.insert("dump", QString::fromLatin1(model.RecordDump()));
+        OutJson(object);
+    } else {
+        Out(report.Text());
+        if (request_.dump)
+            Out(QString::fromLatin1(model.RecordDump()));
+    }
+    return ExitSuccess;
+}
+
+int CliCommandRunner::Lighting(LightingActions& actions) {
+    const LightingView& view = actions.View();
+    switch (request_.command) {
+    case Command::Color:
+        if (!view.colourEnabled) {
+            Err(QStringLiteral("glimractl: refused: the colour cannot be chosen in %1\n")
+                    .arg(ModeText(view.modeIndex)));
+            return ExitRefused;
+        }
+        actions.SelectSwatch(request_.swatch);
+        return ExitSuccess;
+    case Command::Up:
+    case Command::Down:
+    case Command::Brightness:
+        if (!view.brightnessEnabled) {
+            Err(QStringLiteral("glimractl: refused: the brightness cannot be changed in %1\n")
+                    .arg(ModeText(view.modeIndex)));
+            return ExitRefused;
+        }
+        if (request_.command == Command::Brightness) {
+            actions.SetBrightnessLevel(request_.level);
+        } else if (!actions.StepBrightness(request_.command == Command::Up)) {
+            Err(QStringLiteral("glimractl: the brightness is already at level %1, its %2; "
+                               "nothing was sent\n")
+                    .arg(view.level)
+                    .arg(request_.command == Command::Up ? "highest" : "lowest"));
+        }
+        return ExitSuccess;
+    case Command::Mode:
+        actions.SelectMode(request_.modeIndex);
+        return ExitSuccess;
+    case Command::On:
+    case Command::Off:
+        actions.ToggleEnable(request_.command == Command::On);
+        return ExitSuccess;
+    case Command::Default:
+        if (!actions.RunDefaultSequence()) {
+            Err(QStringLiteral("glimractl: the controller did not answer after the restore\n"));
+            return ExitNoAnswer;
+        }
+        return ExitSuccess;
+    default:
+        return ExitUsage;
+    }
+}
+
+int CliCommandRunner::Firmware(CliConnection& connection) {
+    if (!Confirmed()) {
+        Err(QStringLiteral("glimractl: nothing was changed\n"));
+        return ExitSuccess;
+    }
+    CliFirmwareUpdate update(connection.Manager(), request_.file);
+    return update.Run();
+}
+
+bool CliCommandRunner::Confirmed() const {
+    if (request_.yes)
+        return true;
+    Err(QStringLiteral("Please don't shutdown computer when update firmware.\n"
+                       "Update the firmware with %1? [y/N] ")
+            .arg(request_.file));
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    return answer == "y" || answer == "yes";
+}

@@ -1,0 +1,140 @@
+#include "CliRequest.h"
+
+#include "CliNames.h"
+
+#include <map>
+
+namespace {
+
+using Command = CliRequest::Command;
+
+struct CommandWord {
+    Command command;
+    bool takesArgument;
+};
+
+const std::map<QString, CommandWord>& Commands() {
+    static const std::map<QString, CommandWord> commands = {
+        {"list", {Command::List, false}},       {"status", {Command::Status, false}},
+        {"color", {Command::Color, true}},      {"up", {Command::Up, false}},
+        {"down", {Command::Down, false}},       {"brightness", {Command::Brightness, true}},
+        {"mode", {Command::Mode, true}},        {"on", {Command::On, false}},
+        {"off", {Command::Off, false}},         {"default", {Command::Default, false}},
+        {"recover", {Command::Recover, false}}, {"firmware", {Command::Firmware, true}},
+    };
+    return commands;
+}
+
+CliRequest::Parse Fail(QString& message, const QString& text) {
+    message = text;
+    return CliRequest::Parse::Error;
+}
+
+} // namespace
+
+CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliRequest& request,
+                                            QString& message) {
+    QStringList words;
+    bool optionsEnd = false;
+    for (const QString& argument : arguments) {
+        if (optionsEnd || !argument.startsWith(QLatin1String("-")) || argument == "-") {
+            words << argument;
+        } else if (argument == "--") {
+            optionsEnd = true;
+        } else if (argument == "--help" || argument == "-h") {
+            return Parse::Help;
+        } else if (argument == "--version") {
+            return Parse::Version;
+        } else if (argument == "--json") {
+            request.json = true;
+        } else if (argument == "--dump") {
+            request.dump = true;
+        } else if (argument == "--yes" || argument == "-y") {
+            request.yes = true;
+        } else {
+            return Fail(message, QStringLiteral("unknown option: %1").arg(argument));
+        }
+    }
+    if (words.isEmpty())
+        return Fail(message, QStringLiteral("no command given"));
+
+    const auto found = Commands().find(words.at(0));
+    if (found == Commands().end())
+        return Fail(message, QStringLiteral("unknown command: %1").arg(words.at(0)));
+    const CommandWord& command = found->second;
+    request.command = command.command;
+    const qsizetype wanted = command.takesArgument ? 2 : 1;
+    if (words.size() < wanted)
+        return Fail(message, QStringLiteral("%1 needs an argument").arg(words.at(0)));
+    if (words.size() > wanted)
+        return Fail(message, QStringLiteral("unexpected argument: %1").arg(words.at(wanted)));
+
+    if (request.json && request.command != Command::List && request.command != Command::Status)
+        return Fail(message, QStringLiteral("--json applies to list and status only"));
+    if (request.dump && request.command != Command::Status)
+        return Fail(message, QStringLiteral("--dump applies to status only"));
+    if (request.yes && request.command != Command::Firmware)
+        return Fail(message, QStringLiteral("--yes applies to firmware only"));
+
+    const QString argument = command.takesArgument ? words.at(1) : QString();
+    switch (request.command) {
+    case Command::Color:
+        request.swatch = CliNames::SwatchFromWord(argument);
+        if (request.swatch == 0)
+            return Fail(message, QStringLiteral("unknown colour: %1 (red, white, cyan, blue, "
+                                                "green, yellow, orange, purple or 1-8)")
+                                     .arg(argument));
+        break;
+    case Command::Brightness:
+        request.level = CliNames::LevelFromWord(argument);
+        if (request.level == 0)
+            return Fail(message, QStringLiteral("unknown level: %1 (1-8)").arg(argument));
+        break;
+    case Command::Mode:
+        request.modeIndex = CliNames::ModeFromWord(argument);
+        if (request.modeIndex < 0)
+            return Fail(message, QStringLiteral("unknown mode: %1 (static, strobe, breath, "
+                                                "gradual, static-cycle, breath-cycle or 0-5)")
+                                     .arg(argument));
+        break;
+    case Command::Firmware:
+        request.file = argument;
+        break;
+    default:
+        break;
+    }
+    return Parse::Run;
+}
+
+QString CliRequest::Usage() {
+    return QStringLiteral(
+        R"(Usage: glimractl [OPTION]... COMMAND [ARGUMENT]
+Controls the Glimra USB lighting controller (04d9:8008) as the Glimra Utility window does.
+Every command but list connects to the first controller and reads its state first.
+
+Commands:
+  list               present controllers: interface path and serial number
+  status             connection, version, LED and handle records, swatch, level, mode, on
+  color COLOUR       red, white, cyan, blue, green, yellow, orange, purple or 1-8
+  up                 one brightness level up
+  down               one brightness level down
+  brightness LEVEL   brightness level 1-8
+  mode MODE          static, strobe, breath, gradual, static-cycle, breath-cycle or 0-5
+  on                 switch the lighting on
+  off                switch the lighting off
+  default            restore the controller's defaults and read them back
+  recover            tell a controller left in its loader to start its firmware
+  firmware FILE      update the controller's firmware with the image FILE
+
+Options:
+  --json             list, status: one JSON object on stdout
+  --dump             status: also print the record dump, as the log receives it
+  -y, --yes          firmware: do not ask for confirmation
+  -h, --help         show this text
+  --version          show the version
+
+Exit status: 0 success (also a brightness step already at its limit), 1 no controller found,
+2 usage error, 3 the controller did not answer or the update failed, 4 permission denied on
+the device, 5 refused in the current mode.
+)");
+}

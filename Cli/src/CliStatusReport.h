@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Control/LightingView.h"
+#include "Model/LightingModel.h"
+
+#include <QJsonObject>
+#include <QString>
+
+// The status command's report of a refreshed controller: text for people, JSON for scripts.
+class CliStatusReport {
+public:
+    CliStatusReport(const LightingModel& model, const LightingView& view)
+        : model_(model), view_(view) {}
+
+    QString Text() const;
+    QJsonObject Json() const;
+
+private:
+    const LightingModel& model_;
+    const LightingView& view_;
+};
