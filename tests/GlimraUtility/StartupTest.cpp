@@ -124,6 +124,19 @@ TEST(StartupTest, ASecondStartIsRefusedAndLeavesTheRunningInstanceAndItsLogAlone
     EXPECT_EQ(ProgramFolder::Stop(*first), 0);
 }
 
+TEST(StartupTest, AMainWindowThatCannotBeCreatedEndsTheProgramWithTwoTraceLines) {
+    ProgramFolder program(false);
+    QDir().mkpath(program.folder.File("lang"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(GLIMRA_TEST_PACK_DIR "/pack-without-main.rcc"),
+                            program.folder.File("lang/en_US.rcc")));
+    auto process = program.Start();
+    ASSERT_TRUE(process->waitForFinished(10000));
+    EXPECT_EQ(process->exitCode(), 0);
+    const QList<QByteArray> lines = process->readAllStandardError().split('\n');
+    EXPECT_EQ(lines.count(QByteArray("Warning: the main window could not be created.")), 1);
+    EXPECT_EQ(lines.count(QByteArray("Warning: the application is ending.")), 1);
+}
+
 TEST(StartupTest, FifteenFontRegistrationsLeaveTwoFonts) {
     GlimraUtilityApp app;
     app.RegisterFonts();
