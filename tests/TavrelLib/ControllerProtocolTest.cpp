@@ -5,8 +5,10 @@
 #include "RecordingLink.h"
 
 #include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <numeric>
@@ -392,16 +394,24 @@ TEST(ControllerProtocolThreadTest, WorkerRequestsRunOnTheOwnersThread) {
     protocol.Attach(&link, &window);
     link.replies.push_back({1, 2, 3, 4});
 
-    QEventLoop loop;
     int readResult = -1;
     std::uint8_t buffer[8] = {};
+    std::atomic<bool> finished{false};
     std::thread worker([&] {
         for (int i = 0; i < 20; ++i)
             protocol.SetEnable(static_cast<std::uint8_t>(i), i % 2);
         readResult = protocol.ReadRaw(buffer, sizeof buffer);
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        finished = true;
     });
+    // The owner's thread keeps dispatching until the worker is through; the loop is ended from
+    // this thread so that only the requests themselves cross threads.
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (finished)
+            loop.quit();
+    });
+    poll.start(5);
     loop.exec();
     worker.join();
 
