@@ -9,22 +9,32 @@ namespace fw {
 
 class RecordingHidBackend::Connection : public HidConnection {
 public:
-    Connection(RecordingHidBackend& backend, std::size_t index, HidShare share)
-        : backend_(backend), index_(index), share_(share) {}
-    ~Connection() override { backend_.Closed(index_, share_); }
+    Connection(std::weak_ptr<RecordingHidBackend> backend, std::size_t index, HidShare share)
+        : backend_(std::move(backend)), index_(index), share_(share) {}
+    ~Connection() override {
+        if (auto backend = backend_.lock())
+            backend->Closed(index_, share_);
+    }
 
     HidError Read(void* buffer, std::size_t size, unsigned timeoutMs,
                   std::size_t* received) override {
-        return backend_.ReadReport(index_, buffer, size, timeoutMs, received);
+        *received = 0;
+        auto backend = backend_.lock();
+        return backend ? backend->ReadReport(index_, buffer, size, timeoutMs, received)
+                       : HidError::Io;
     }
     HidError Write(const void* report, std::size_t size, unsigned timeoutMs) override {
-        return backend_.WriteReport(index_, report, size, timeoutMs);
+        auto backend = backend_.lock();
+        return backend ? backend->WriteReport(index_, report, size, timeoutMs) : HidError::Io;
     }
     void Cancel() override {}
-    HidError Flush() override { return backend_.FlushInput(index_); }
+    HidError Flush() override {
+        auto backend = backend_.lock();
+        return backend ? backend->FlushInput(index_) : HidError::Io;
+    }
 
 private:
-    RecordingHidBackend& backend_;
+    std::weak_ptr<RecordingHidBackend> backend_;
     std::size_t index_;
     HidShare share_;
 };
@@ -124,9 +134,10 @@ std::vector<RecordingHidBackend::Report> RecordingHidBackend::Written(std::size_
 
 std::size_t RecordingHidBackend::PendingInput(std::size_t index) const {
     std::lock_guard lock(mutex_);
-    const auto& input = entries_.at(index).input;
-    return static_cast<std::size_t>(
-        std::count_if(input.begin(), input.end(), [](const Report& r) { return !r.empty(); }));
+    const Entry& entry = entries_.at(index);
+    return entry.coming.size() +
+           static_cast<std::size_t>(std::count_if(entry.input.begin(), entry.input.end(),
+                                                  [](const Report& r) { return !r.empty(); }));
 }
 
 std::size_t RecordingHidBackend::Flushes(std::size_t index) const {
@@ -197,7 +208,7 @@ std::unique_ptr<HidConnection> RecordingHidBackend::Open(const HidInterfaceInfo&
     if (result != HidError::None)
         return nullptr;
     ++(share == HidShare::Exclusive ? it->openExclusive : it->openShared);
-    return std::make_unique<Connection>(*this, index, share);
+    return std::make_unique<Connection>(weak_from_this(), index, share);
 }
 
 std::unique_ptr<HidWatcher> RecordingHidBackend::Watch(HidWatcher::Callback callback) {
@@ -215,6 +226,9 @@ HidError RecordingHidBackend::ReadReport(std::size_t index, void* buffer, std::s
     Entry& entry = entries_.at(index);
     if (!entry.present)
         return HidError::Io;
+    for (Report& answer : entry.coming)
+        entry.input.push_back(std::move(answer));
+    entry.coming.clear();
     if (entry.input.empty())
         return HidError::Timeout;
     Report report = std::move(entry.input.front());
@@ -249,7 +263,7 @@ HidError RecordingHidBackend::WriteReport(std::size_t index, const void* report,
     std::lock_guard lock(mutex_);
     for (Report& answer : answers) {
         if (!answer.empty())
-            entries_.at(index).input.push_back(std::move(answer));
+            entries_.at(index).coming.push_back(std::move(answer));
     }
     return HidError::None;
 }

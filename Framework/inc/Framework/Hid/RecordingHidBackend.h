@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -12,11 +13,14 @@ namespace fw {
 
 // A backend for byte-exact tests: interfaces made up by the test, output reports recorded,
 // input reports preloaded or produced in answer to a write, time-outs simulated without
-// waiting, other openers and missing permissions played by the test.
-class RecordingHidBackend : public HidBackend {
+// waiting, other openers and missing permissions played by the test. Held by shared_ptr, as
+// HidSetBackends holds it; a handle left open after the fake is gone fails its I/O.
+class RecordingHidBackend : public HidBackend,
+                            public std::enable_shared_from_this<RecordingHidBackend> {
 public:
     using Report = std::vector<std::uint8_t>;
-    // Input reports that arrive after a write took this output report.
+    // Input reports in answer to a write. Like a device's answers they come a moment later:
+    // after the flush that may follow the write, readable from the next read on.
     using Responder = std::function<std::vector<Report>(const Report& written)>;
 
     struct OpenAttempt {
@@ -74,7 +78,8 @@ private:
         int heldShared = 0;
         int openExclusive = 0;
         int openShared = 0;
-        std::deque<Report> input; // an empty report marks a time-out
+        std::deque<Report> input;  // arrived; an empty report marks a time-out
+        std::deque<Report> coming; // answers on their way
         std::vector<Report> written;
         Responder responder;
         HidError writeError = HidError::None;
