@@ -1,0 +1,197 @@
+#include "Link/TavrelUsbDev.h"
+#include "Framework/Hid/DeviceChange.h"
+#include "HidFakeFixture.h"
+
+#include <thread>
+
+namespace {
+
+constexpr std::uint16_t kVendor = 0x04D9;
+constexpr std::uint16_t kProduct = 0x8008;
+
+class TavrelUsbDevTest : public HidFakeFixture {
+protected:
+    TavrelUsbDevTest() : link_(std::make_unique<TavrelUsbDev>()) {}
+
+    void UseTable(fw::Window* window = nullptr) { link_->SetDeviceTable(window, table_, 1); }
+
+    UsbDeviceEntry table_[2] = {{kVendor, kProduct, 0}, {0x1234, 0x0001, 0}};
+    std::unique_ptr<TavrelUsbDev> link_;
+};
+
+TEST_F(TavrelUsbDevTest, WriteThenReadTheAnswerWithTheLinksTimeOuts) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    const auto answer = Bytes(14, 0x40);
+    fake_->SetResponder(controller,
+                        [&](const Report&) { return std::vector<Report>{Input(answer)}; });
+    UseTable();
+    ASSERT_EQ(link_->Scan(), 1);
+    EXPECT_EQ(table_[0].present, 1);
+    ASSERT_EQ(link_->Open(0), 1);
+
+    const auto frame = Bytes(18, 0xA0);
+    EXPECT_EQ(link_->Write(frame.data(), 18), 1);
+    ASSERT_EQ(fake_->Written(controller).size(), 1u);
+    EXPECT_EQ(fake_->LastWriteTimeout(), 50u);
+
+    std::vector<std::uint8_t> buffer(10);
+    ASSERT_EQ(link_->Read(buffer.data(), 10), 10);
+    EXPECT_EQ(buffer, Report(answer.begin(), answer.begin() + 10));
+    EXPECT_EQ(fake_->LastReadTimeout(), 1000u);
+    // The 4 bytes the read didn't take went with its flush.
+    EXPECT_EQ(link_->Read(buffer.data(), 4), 0);
+}
+
+TEST_F(TavrelUsbDevTest, EveryReadAndWriteEndsWithAFlush) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    UseTable();
+    link_->Scan();
+    ASSERT_EQ(link_->Open(0), 1);
+    fake_->QueueInput(controller, Input(Bytes(3)));
+    fake_->QueueInput(controller, Input(Bytes(3))); // arrived, never asked for
+
+    std::vector<std::uint8_t> buffer(3);
+    EXPECT_EQ(link_->Read(buffer.data(), 3), 3);
+    EXPECT_EQ(fake_->PendingInput(controller), 0u);
+    fake_->QueueInput(controller, Input(Bytes(3)));
+    EXPECT_EQ(link_->Write(buffer.data(), 3), 1);
+    EXPECT_EQ(fake_->PendingInput(controller), 0u);
+    EXPECT_EQ(fake_->Flushes(controller), 2u);
+}
+
+TEST_F(TavrelUsbDevTest, FailedReadOrWriteReturns0) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    UseTable();
+    link_->Scan();
+    ASSERT_EQ(link_->Open(0), 1);
+    std::vector<std::uint8_t> buffer(8);
+    EXPECT_EQ(link_->Read(buffer.data(), 8), 0) << "time-out";
+    fake_->FailWrites(controller, fw::HidError::Io);
+    EXPECT_EQ(link_->Write(buffer.data(), 8), 0);
+}
+
+TEST_F(TavrelUsbDevTest, DisconnectedLinkSendsNothingAndReadsNothing) {
+    fake_->Add(kVendor, kProduct);
+    UseTable();
+    std::vector<std::uint8_t> buffer(8);
+    EXPECT_EQ(link_->IsOpen(), 0);
+    EXPECT_EQ(link_->Write(buffer.data(), 8), 1);
+    EXPECT_EQ(link_->Read(buffer.data(), 8), 0);
+    EXPECT_TRUE(fake_->Written(0).empty());
+}
+
+TEST_F(TavrelUsbDevTest, OpenBeyondTheTableStaysDisconnected) {
+    fake_->Add(kVendor, kProduct);
+    UseTable();
+    link_->Scan();
+    const std::size_t scanned = fake_->OpenAttempts().size();
+    EXPECT_EQ(link_->Open(1), 0);
+    EXPECT_EQ(link_->Open(7), 0);
+    EXPECT_EQ(link_->IsOpen(), 0);
+    EXPECT_EQ(fake_->OpenAttempts().size(), scanned) << "nothing was even tried";
+}
+
+TEST_F(TavrelUsbDevTest, OpenPicksTheFirstPresentEntryFromTheIndexOn) {
+    const std::size_t other = fake_->Add(0x1234, 0x0001);
+    link_->SetDeviceTable(nullptr, table_, 2);
+    EXPECT_EQ(link_->Scan(), 1);
+    EXPECT_EQ(table_[0].present, 0);
+    EXPECT_EQ(table_[1].present, 1);
+    EXPECT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(fake_->OpenConnections(other), 1u);
+}
+
+TEST_F(TavrelUsbDevTest, SerialFoundByScanSelectsTheController) {
+    fake_->Add(kVendor, kProduct, L"AX-1");
+    const std::size_t second = fake_->Add(kVendor, kProduct, L"AX-2");
+    UseTable();
+    ASSERT_EQ(link_->Scan(), 1);
+    EXPECT_STREQ(link_->Serial(0).text, "AX-1");
+    EXPECT_STREQ(link_->Serial(1).text, "AX-2");
+    // Table index 0 asks for record 0; the first controller is held, so the search stops there
+    // and the link reports connected without a channel.
+    fake_->HoldExclusive(0);
+    EXPECT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(fake_->OpenConnections(second), 0u);
+}
+
+TEST_F(TavrelUsbDevTest, HeldInterfaceLeavesTheLinkConnectedWithoutAChannel) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    UseTable();
+    ASSERT_EQ(link_->Scan(), 1);
+    fake_->HoldExclusive(controller);
+
+    EXPECT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(link_->IsOpen(), 1);
+    std::vector<std::uint8_t> buffer(8);
+    EXPECT_EQ(link_->Read(buffer.data(), 8), 0);
+    EXPECT_EQ(link_->Write(buffer.data(), 8), 0);
+    EXPECT_TRUE(fake_->Written(controller).empty());
+    // Closing a channel that never opened changes nothing, the flag included.
+    link_->Close();
+    EXPECT_EQ(link_->IsOpen(), 1);
+
+    fake_->Release(controller);
+    EXPECT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(link_->Write(buffer.data(), 8), 1);
+    EXPECT_EQ(fake_->Written(controller).size(), 1u);
+    link_->Close();
+    EXPECT_EQ(link_->IsOpen(), 0);
+}
+
+TEST_F(TavrelUsbDevTest, OpenTwiceKeepsTheChannel) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    UseTable();
+    link_->Scan();
+    ASSERT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(fake_->OpenConnections(controller), 1u);
+    link_.reset(); // destruction closes
+    EXPECT_EQ(fake_->OpenConnections(controller), 0u);
+}
+
+TEST_F(TavrelUsbDevTest, PermissionDeniedIsKnownAfterScanAndOpen) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    fake_->SetAccessDenied(controller, true);
+    UseTable();
+    EXPECT_EQ(link_->Scan(), 0);
+    EXPECT_TRUE(link_->PermissionDenied());
+    EXPECT_EQ(link_->Open(0), 0);
+    EXPECT_TRUE(link_->PermissionDenied());
+
+    fake_->SetAccessDenied(controller, false);
+    EXPECT_EQ(link_->Scan(), 1);
+    EXPECT_FALSE(link_->PermissionDenied());
+    fake_->SetPresent(controller, false);
+    EXPECT_EQ(link_->Scan(), 0);
+    EXPECT_FALSE(link_->PermissionDenied()) << "absent is not forbidden";
+}
+
+TEST_F(TavrelUsbDevTest, TableWindowHearsArrivalsUntilTheLinkIsGone) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct, L"", 0);
+    fw::Window window;
+    std::vector<std::wstring> names;
+    window.OnMessage(fw::WM_DEVICECHANGE, [&](fw::WPARAM wParam, fw::LPARAM lParam) {
+        const auto* header = reinterpret_cast<const fw::DevBroadcastHeader*>(lParam);
+        if (wParam == fw::DBT_DEVICEARRIVAL && header->deviceType == fw::DBT_DEVTYP_DEVICEINTERFACE)
+            names.push_back(static_cast<const fw::DevBroadcastDeviceInterface*>(header)->name);
+        return fw::LRESULT(0);
+    });
+    UseTable(&window);
+
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        fake_->Announce(fw::HidDeviceEvent::Arrival, controller);
+        done = true;
+    });
+    ASSERT_TRUE(DispatchUntil([&] { return done.load(); }));
+    watcher.join();
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_NE(names[0].find(L"VID_04D9&PID_8008"), std::wstring::npos);
+
+    link_.reset(); // unregisters
+    fake_->Announce(fw::HidDeviceEvent::Arrival, controller);
+    EXPECT_EQ(names.size(), 1u);
+}
+
+} // namespace
