@@ -1,6 +1,5 @@
 #include "Framework/Window.h"
 
-#include <QPointer>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -54,24 +53,46 @@ LRESULT SendMessage(Window* target, unsigned msg, WPARAM wParam, LPARAM lParam) 
         return 0;
     if (QThread::currentThread() == target->thread())
         return target->WindowProc(msg, wParam, lParam);
-    LRESULT result = 0;
-    QMetaObject::invokeMethod(
-        target, [&] { result = target->WindowProc(msg, wParam, lParam); },
-        Qt::BlockingQueuedConnection);
-    return result;
+    Window::PendingSend send{msg, wParam, lParam};
+    std::unique_lock lock(target->queueLock_);
+    target->pendingSends_.push_back(&send);
+    QMetaObject::invokeMethod(target, "RunPendingSends", Qt::QueuedConnection);
+    target->sendDone_.wait(lock, [&send] { return send.done; });
+    return send.result;
+}
+
+void Window::RunPendingSends() {
+    std::unique_lock lock(queueLock_);
+    while (!pendingSends_.empty()) {
+        PendingSend* send = pendingSends_.front();
+        pendingSends_.pop_front();
+        lock.unlock();
+        const LRESULT result = WindowProc(send->msg, send->wParam, send->lParam);
+        lock.lock();
+        send->result = result;
+        send->done = true;
+        sendDone_.notify_all();
+    }
 }
 
 bool PostMessage(Window* target, unsigned msg, WPARAM wParam, LPARAM lParam) {
     if (!target)
         return false;
-    QPointer<Window> guard(target);
-    return QMetaObject::invokeMethod(
-        target,
-        [guard, msg, wParam, lParam] {
-            if (guard)
-                guard->WindowProc(msg, wParam, lParam);
-        },
-        Qt::QueuedConnection);
+    std::lock_guard lock(target->queueLock_);
+    target->posted_.push_back({msg, wParam, lParam});
+    // Qt drops the call if the window is destroyed first, and the message with it.
+    return QMetaObject::invokeMethod(target, "RunPostedMessage", Qt::QueuedConnection);
+}
+
+// One call per posted message, so posted messages interleave with other events in order.
+void Window::RunPostedMessage() {
+    std::unique_lock lock(queueLock_);
+    if (posted_.empty())
+        return;
+    const PostedMessage message = posted_.front();
+    posted_.pop_front();
+    lock.unlock();
+    WindowProc(message.msg, message.wParam, message.lParam);
 }
 
 } // namespace fw

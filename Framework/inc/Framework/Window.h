@@ -2,9 +2,12 @@
 
 #include <QObject>
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 
 namespace fw {
 
@@ -45,7 +48,34 @@ public:
     bool IsTimerPending(std::uintptr_t id) const;
 
 private:
+    friend LRESULT SendMessage(Window* target, unsigned msg, WPARAM wParam, LPARAM lParam);
+    friend bool PostMessage(Window* target, unsigned msg, WPARAM wParam, LPARAM lParam);
+
+    // A message sent from another thread, waiting on the sender's stack for its result.
+    struct PendingSend {
+        unsigned msg;
+        WPARAM wParam;
+        LPARAM lParam;
+        LRESULT result = 0;
+        bool done = false;
+    };
+    struct PostedMessage {
+        unsigned msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+
+    // Run on this window's thread: what other threads have sent, and what was posted.
+    Q_INVOKABLE void RunPendingSends();
+    Q_INVOKABLE void RunPostedMessage();
     void timerEvent(QTimerEvent* event) override;
+
+    // Hand-overs between threads use standard primitives, so race detectors see them (Qt's
+    // own queue waits inside the library, out of their sight).
+    std::mutex queueLock_;
+    std::condition_variable sendDone_;
+    std::deque<PendingSend*> pendingSends_;
+    std::deque<PostedMessage> posted_;
 
     std::map<unsigned, Handler> handlers_;
     std::map<std::uintptr_t, int> timers_; // id -> QObject timer id
