@@ -1,0 +1,124 @@
+#include "CliSandbox.h"
+#include "SimProcess.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Image(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+    return bytes;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<SimProcess::Frame> FramesWith(const SimProcess& sim, int cmd) {
+    std::vector<SimProcess::Frame> found;
+    for (const SimProcess::Frame& frame : sim.Frames())
+        if (frame.cmd == cmd)
+            found.push_back(frame);
+    return found;
+}
+
+class CliFirmwareTest : public ::testing::Test {
+protected:
+    CliSandbox sandbox;
+    QString image = sandbox.Path("image.bin");
+    QString flashed = sandbox.Path("flashed.bin");
+};
+
+// 300 bytes: two full blocks and a tail of 44; one percent is 3 bytes, so the reports are
+// 0 and 43 (the starts of the full blocks) and then 100.
+TEST_F(CliFirmwareTest, TheImageArrivesWholeAndProgressIsReportedInPlainLines) {
+    const QByteArray bytes = Image(300);
+    ASSERT_TRUE(WriteFile(image, bytes));
+    SimProcess sim(sandbox, {"--flash-out", flashed, "--reboot-ms", "300"});
+    ASSERT_TRUE(sim.Ready());
+
+    const CliSandbox::Result run = sandbox.Run({"firmware", image, "--yes"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray("0%\n43%\n100%\nUpdate successful!\n"));
+    EXPECT_TRUE(run.err.contains("Reboot device into upgrade mode...")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("File: image.bin\nSize: 300 Byte\n")) << run.err.constData();
+
+    sim.FramesAfterAtLeast(4 + 1 + 1 + 3 + 1);
+    EXPECT_EQ(ReadFile(flashed), bytes);
+
+    // Refresh, restart into the loader, begin, three blocks, leave.
+    const std::vector<SimProcess::Frame> frames = sim.Frames();
+    ASSERT_EQ(frames.size(), 10u);
+    EXPECT_EQ(std::vector<SimProcess::Frame>(frames.begin(), frames.begin() + 4), RefreshFrames());
+    EXPECT_EQ(frames[4], MakeFrame(0x02, "10"));
+    EXPECT_EQ(frames[5], MakeFrame(0xFC, "10"));
+    const int sizes[] = {128, 128, 44};
+    int offset = 0;
+    for (int i = 0; i < 3; ++i) {
+        const SimProcess::Frame& block = frames[static_cast<std::size_t>(6 + i)];
+        EXPECT_EQ(block.cmd, 0xFD);
+        ASSERT_EQ(block.payload.size(), sizes[i] + 2) << "the data and its CRC";
+        EXPECT_EQ(block.payload.left(sizes[i]), bytes.mid(offset, sizes[i]));
+        offset += sizes[i];
+    }
+    EXPECT_EQ(frames[9], MakeFrame(0xFE, "10"));
+    int blocks = 0;
+    for (const SimProcess::Event& e : sim.Events()) {
+        if (e.event == "block") {
+            EXPECT_TRUE(e.crcOk) << "block " << e.index;
+            ++blocks;
+        }
+    }
+    EXPECT_EQ(blocks, 3);
+}
+
+TEST_F(CliFirmwareTest, ARejectedBlockFailsTheUpdateAndRecoverStartsTheFirmwareAgain) {
+    ASSERT_TRUE(WriteFile(image, Image(1000)));
+    SimProcess sim(sandbox, {"--reject-block", "1", "--reboot-ms", "300"});
+    ASSERT_TRUE(sim.Ready());
+
+    const CliSandbox::Result run = sandbox.Run({"firmware", image, "--yes"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out, QByteArray("0%\nUpdate failed!\n"));
+    sim.FramesAfterAtLeast(4 + 1 + 1 + 2);
+    EXPECT_EQ(FramesWith(sim, 0xFD).size(), 2u) << "no block after the rejected one";
+    EXPECT_TRUE(FramesWith(sim, 0xFE).empty()) << "the controller stays in its loader";
+
+    // The loader answers no queries; recover sends its command all the same.
+    const CliSandbox::Result recover = sandbox.Run({"recover"});
+    EXPECT_EQ(recover.exitCode, 0) << recover.err.constData();
+    sim.FramesAfterAtLeast(4 + 1 + 1 + 2 + 1 + 1);
+    const std::vector<SimProcess::Frame> frames = sim.Frames();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[frames.size() - 2], MakeFrame(0x01, "00")) << "the refresh's first query";
+    EXPECT_EQ(frames.back(), MakeFrame(0xFE, "10"));
+    const std::vector<SimProcess::Event> events = sim.Events();
+    QStringList modes;
+    for (const SimProcess::Event& e : events)
+        if (e.event == "mode")
+            modes << e.mode;
+    EXPECT_EQ(modes, (QStringList{"loader", "app"}));
+}
+
+TEST_F(CliFirmwareTest, AControllerThatNeverComesBackEndsAfterThirtyAttempts) {
+    ASSERT_TRUE(WriteFile(image, Image(200)));
+    SimProcess sim(sandbox, {"--never-return"});
+    ASSERT_TRUE(sim.Ready());
+    const CliSandbox::Result run = sandbox.Run({"firmware", image, "--yes"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("Reconnecting device...")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("Reconnecting failed!")) << run.err.constData();
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
+    EXPECT_TRUE(FramesWith(sim, 0xFC).empty()) << "no transfer began";
+}
+
+} // namespace

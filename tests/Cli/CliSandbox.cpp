@@ -1,0 +1,57 @@
+#include "CliSandbox.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <unistd.h>
+
+CliSandbox::CliSandbox() {
+    QDir root(dir_.path());
+    root.mkpath("sim");
+    root.mkpath("xdg");
+    root.mkpath("sys/class/hidraw");
+    root.mkpath("dev");
+    sysRoot_ = Path("sys");
+    devRoot_ = Path("dev");
+}
+
+QString CliSandbox::Program(const QString& name) {
+    return QStringLiteral(GLIMRA_BIN_DIR) + QLatin1Char('/') + name;
+}
+
+void CliSandbox::UseFakeSysfs(const QString& sysRoot, const QString& devRoot) {
+    sysRoot_ = sysRoot;
+    devRoot_ = devRoot;
+}
+
+QProcessEnvironment CliSandbox::Environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("GLIMRA_SIM_DIR", SimDir());
+    env.insert("XDG_RUNTIME_DIR", Path("xdg"));
+    env.insert("GLIMRA_SYSFS_ROOT", sysRoot_);
+    env.insert("GLIMRA_DEV_ROOT", devRoot_);
+    return env;
+}
+
+CliSandbox::Result CliSandbox::Run(const QStringList& arguments, uid_t uid) const {
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (uid != static_cast<uid_t>(-1)) {
+        process.setChildProcessModifier([uid] {
+            if (setgid(uid) != 0 || setuid(uid) != 0)
+                _exit(100);
+        });
+    }
+    process.start(Program("glimractl"), arguments);
+    Result result;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <sys/types.h>
+
+// One test's private world: its own simulator folder, runtime folder and an empty sysfs, so
+// that neither a real controller nor another test's simulator is ever seen.
+class CliSandbox {
+public:
+    struct Result {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    CliSandbox();
+
+    QString Path(const QString& name) const { return dir_.path() + QLatin1Char('/') + name; }
+    QString SimDir() const { return Path("sim"); }
+    QProcessEnvironment Environment() const;
+
+    // Runs glimractl to its end. uid other than -1 runs it as that user (and its group).
+    Result Run(const QStringList& arguments, uid_t uid = static_cast<uid_t>(-1)) const;
+
+    // Points the hidraw backend at a fake tree under this folder.
+    void UseFakeSysfs(const QString& sysRoot, const QString& devRoot);
+
+    static QString Program(const QString& name);
+
+private:
+    QTemporaryDir dir_;
+    QString sysRoot_;
+    QString devRoot_;
+};

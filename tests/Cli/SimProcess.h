@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+class CliSandbox;
+
+// glimra-sim as a process of its own in a sandbox's simulator folder, with a wire trace.
+class SimProcess {
+public:
+    struct Event {
+        double tMs = 0;
+        QString event; // "frame", "reply", "plug", "unplug", "mode", "block", "flash-complete"
+        int cmd = -1;
+        QByteArray payload;
+        QString mode;
+        int index = -1;
+        int size = -1;
+        bool crcOk = false;
+    };
+    // A frame the controller received: command and payload.
+    struct Frame {
+        int cmd;
+        QByteArray payload;
+        bool operator==(const Frame& other) const {
+            return cmd == other.cmd && payload == other.payload;
+        }
+    };
+
+    // The link drains its input right after each write, so a reply that came back before the
+    // drain would be lost; the controller takes its time, well inside the half second the
+    // protocol waits, so that a busy machine never races the two.
+    static constexpr int ReplyDelayMs = 200;
+
+    SimProcess(const CliSandbox& sandbox, const QStringList& options = {});
+    ~SimProcess();
+
+    // Whether it said it is ready within a few seconds.
+    bool Ready() const { return ready_; }
+
+    std::vector<Event> Events() const;
+    std::vector<Frame> Frames() const;
+    // Waits until the trace holds at least count frames (or a few seconds have passed), then a
+    // moment longer so that a frame too many is seen as well.
+    std::vector<Frame> FramesAfterAtLeast(std::size_t count) const;
+
+    QString TracePath() const { return tracePath_; }
+
+private:
+    QProcess process_;
+    QString tracePath_;
+    bool ready_ = false;
+};
+
+// The four queries of a refresh: layout header and body, version length and text.
+std::vector<SimProcess::Frame> RefreshFrames();
+SimProcess::Frame MakeFrame(int cmd, const char* hexPayload);
+
+// For readable failures.
+void PrintTo(const SimProcess::Frame& frame, std::ostream* os);
