@@ -168,15 +168,25 @@ fw::HidError OpenAsUser(const FakeSysfs& tree) {
     };
     if (geteuid() != 0)
         return attempt();
+    // The answer comes back through a pipe: a sanitizer may own the child's exit status.
+    int answer[2];
+    if (pipe(answer) != 0)
+        return fw::HidError::Io;
     const pid_t child = fork();
     if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(100);
-        _exit(static_cast<int>(attempt()));
+        close(answer[0]);
+        int result = -1;
+        if (setgid(65534) == 0 && setuid(65534) == 0)
+            result = static_cast<int>(attempt());
+        [[maybe_unused]] ssize_t n = write(answer[1], &result, sizeof result);
+        _exit(0);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? static_cast<fw::HidError>(WEXITSTATUS(status)) : fw::HidError::Io;
+    close(answer[1]);
+    int result = -1;
+    const bool got = read(answer[0], &result, sizeof result) == sizeof result;
+    close(answer[0]);
+    waitpid(child, nullptr, 0);
+    return got && result >= 0 ? static_cast<fw::HidError>(result) : fw::HidError::Io;
 }
 
 TEST(HidrawBackendTest, PermissionDeniedIsToldApartFromAbsent) {
