@@ -121,4 +121,29 @@ TEST_F(CliFirmwareTest, AControllerThatNeverComesBackEndsAfterThirtyAttempts) {
     EXPECT_TRUE(FramesWith(sim, 0xFC).empty()) << "no transfer began";
 }
 
+TEST_F(CliFirmwareTest, OnATerminalItAsksFirstAndDrawsABar) {
+    const QByteArray bytes = Image(200);
+    ASSERT_TRUE(WriteFile(image, bytes));
+    SimProcess sim(sandbox, {"--flash-out", flashed, "--reboot-ms", "300"});
+    ASSERT_TRUE(sim.Ready());
+
+    const CliSandbox::Result declined = sandbox.RunOnTerminal({"firmware", image}, "n\n");
+    EXPECT_EQ(declined.exitCode, 0);
+    EXPECT_TRUE(declined.out.contains("Please don't shutdown computer when update firmware."))
+        << declined.out.constData();
+    EXPECT_TRUE(declined.out.contains("[y/N]"));
+    EXPECT_TRUE(declined.out.contains("nothing was changed"));
+    EXPECT_EQ(sim.FramesAfterAtLeast(4), RefreshFrames()) << "declining sends nothing more";
+
+    const CliSandbox::Result agreed = sandbox.RunOnTerminal({"firmware", image}, "y\n");
+    EXPECT_EQ(agreed.exitCode, 0) << agreed.out.constData();
+    // One line redrawn in place, from the empty bar to the full one.
+    EXPECT_TRUE(agreed.out.contains("\r[" + QByteArray(40, ' ') + "]   0%"))
+        << agreed.out.constData();
+    EXPECT_TRUE(agreed.out.contains("\r[" + QByteArray(40, '#') + "] 100%\r\nUpdate successful!"))
+        << agreed.out.constData();
+    sim.FramesAfterAtLeast(4 + 4 + 1 + 1 + 2 + 1);
+    EXPECT_EQ(ReadFile(flashed), bytes);
+}
+
 } // namespace

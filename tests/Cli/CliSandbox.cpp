@@ -55,3 +55,27 @@ CliSandbox::Result CliSandbox::Run(const QStringList& arguments, uid_t uid) cons
     result.err = process.readAllStandardError();
     return result;
 }
+
+CliSandbox::Result CliSandbox::RunOnTerminal(const QStringList& arguments,
+                                             const QByteArray& input) const {
+    QString command = Program("glimractl");
+    for (QString argument : arguments)
+        command += QStringLiteral(" '") + argument.replace("'", "'\\''") + QLatin1Char('\'');
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.start("script", {"-qec", command, "/dev/null"});
+    Result result;
+    if (!process.waitForStarted(10000))
+        return result;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}

@@ -27,6 +27,10 @@ public:
     // Runs glimractl to its end. uid other than -1 runs it as that user (and its group).
     Result Run(const QStringList& arguments, uid_t uid = static_cast<uid_t>(-1)) const;
 
+    // Runs glimractl on a terminal of its own (through script(1)), typing input into it.
+    // The terminal turns every line end into CR LF.
+    Result RunOnTerminal(const QStringList& arguments, const QByteArray& input) const;
+
     // Points the hidraw backend at a fake tree under this folder.
     void UseFakeSysfs(const QString& sysRoot, const QString& devRoot);
 
