@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Link/ReadComplete.h"
+
 #include <mutex>
 
 // The abstract device link. Its owner destroys a link through the concrete type, so there is
@@ -12,6 +14,11 @@ public:
     virtual int Read(void* buffer, unsigned length) = 0;
     virtual int Write(const void* data, unsigned length) = 0;
     virtual void Close() = 0;
+    // A read that may end early once complete says the bytes so far suffice. A link that
+    // can't stop early reads the whole count, which only takes longer.
+    virtual int ReadUntil(void* buffer, unsigned length, ReadComplete /*complete*/) {
+        return Read(buffer, length);
+    }
 
 protected:
     CommInter() = default;

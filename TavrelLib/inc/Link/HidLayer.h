@@ -5,6 +5,7 @@
 #include "Link/DeviceSerial.h"
 #include "Link/HidChannel.h"
 #include "Link/HidResult.h"
+#include "Link/ReadComplete.h"
 
 #include <cstdint>
 
@@ -39,6 +40,9 @@ HidResult HidOpen(HidChannel* channel, std::uint16_t vendorId, std::uint16_t pro
                   const char* wantedSerial, unsigned interfaceCount);
 HidResult HidClose(HidChannel* channel);
 HidResult HidRead(HidChannel* channel, void* buffer, unsigned length, unsigned* delivered);
+// HidRead that also ends, with success, once complete (when given) accepts the bytes so far.
+HidResult HidReadUntil(HidChannel* channel, void* buffer, unsigned length, unsigned* delivered,
+                       ReadComplete complete);
 HidResult HidWrite(HidChannel* channel, const void* data, std::uint16_t length);
 HidResult HidFlush(HidChannel* channel);
 

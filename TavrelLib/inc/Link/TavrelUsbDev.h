@@ -26,6 +26,7 @@ public:
     int Read(void* buffer, unsigned length) override;
     int Write(const void* data, unsigned length) override;
     void Close() override;
+    int ReadUntil(void* buffer, unsigned length, ReadComplete complete) override;
 
     // Whether the last Scan or Open found a wanted interface that the user may not open.
     bool PermissionDenied() const { return permissionDenied_.load(); }

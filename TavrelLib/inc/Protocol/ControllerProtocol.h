@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Link/ReadComplete.h"
 #include "Model/LightingModel.h"
 #include "Protocol/TrHandler.h"
 
@@ -28,8 +29,9 @@ public:
     // Encodes a frame with tag 0 and sends it. Setting commands report 1 whatever the link did.
     int Send(std::uint8_t code, const std::uint8_t* payload, std::uint16_t length);
     int SendPacket(const Packet& packet);
-    // One read request; the number of bytes the link delivered.
-    int ReadRaw(std::uint8_t* buffer, unsigned length);
+    // One read request; the number of bytes the link delivered. With complete the read may
+    // end as soon as the bytes so far suffice.
+    int ReadRaw(std::uint8_t* buffer, unsigned length, ReadComplete complete = nullptr);
 
     // Sends the request, waits, reads replyLength + 13 bytes and decodes a frame from them; its
     // payload (at most replyLength bytes) goes into reply. 1 when a frame was found.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Link/ReadComplete.h"
+
 #include <cstdint>
 
 class CommInter;
@@ -19,12 +21,15 @@ public:
 
     // With copy set the message keeps its own copy of the bytes; otherwise it borrows data.
     void Set(int kind, void* data, int length, CommInter* link, int copy);
+    // A read that may end once these bytes suffice; none (the default) reads the whole length.
+    void SetCompletion(ReadComplete complete) { complete_ = complete; }
 
     int Kind() const { return kind_; }
     std::uint8_t* Data() const { return data_; }
     int Length() const { return length_; }
     int OwnsData() const { return ownsData_; }
     CommInter* Link() const { return link_; }
+    ReadComplete Completion() const { return complete_; }
 
     // Releases an owned copy; borrowed data is left alone.
     void ReleaseData();
@@ -35,4 +40,5 @@ private:
     int length_ = 0;
     int ownsData_ = 0;
     CommInter* link_ = nullptr;
+    ReadComplete complete_ = nullptr;
 };

@@ -90,6 +90,11 @@ HidResult HidClose(HidChannel* channel) {
 }
 
 HidResult HidRead(HidChannel* channel, void* buffer, unsigned length, unsigned* delivered) {
+    return HidReadUntil(channel, buffer, length, delivered, nullptr);
+}
+
+HidResult HidReadUntil(HidChannel* channel, void* buffer, unsigned length, unsigned* delivered,
+                       ReadComplete complete) {
     std::lock_guard lock(HidLock());
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::uint8_t* const readBuffer = channel->readBuffer;
@@ -114,7 +119,8 @@ HidResult HidRead(HidChannel* channel, void* buffer, unsigned length, unsigned* 
             : sizeof channel->readBuffer;
     HidResult error = HID_SUCCESS;
     bool dataArrived = false;
-    while (remaining > 0 && error == HID_SUCCESS) {
+    auto enough = [&] { return complete && copied > 0 && complete(out, copied); };
+    while (remaining > 0 && error == HID_SUCCESS && !enough()) {
         if (!channel->open) {
             error = HID_NOT_OPEN;
             break;

@@ -81,11 +81,15 @@ int TavrelUsbDev::IsOpen() {
 }
 
 int TavrelUsbDev::Read(void* buffer, unsigned length) {
+    return ReadUntil(buffer, length, nullptr);
+}
+
+int TavrelUsbDev::ReadUntil(void* buffer, unsigned length, ReadComplete complete) {
     std::lock_guard lock(lock_);
     if (!connected_)
         return 0;
     unsigned delivered = 0;
-    const HidResult result = HidRead(&channel_, buffer, length, &delivered);
+    const HidResult result = HidReadUntil(&channel_, buffer, length, &delivered, complete);
     // Whatever the reports carried beyond this read is not for the next one.
     HidFlush(&channel_);
     return result == HID_SUCCESS ? static_cast<int>(delivered) : 0;

@@ -54,9 +54,10 @@ int ControllerProtocol::SendPacket(const Packet& packet) {
     return 1;
 }
 
-int ControllerProtocol::ReadRaw(std::uint8_t* buffer, unsigned length) {
+int ControllerProtocol::ReadRaw(std::uint8_t* buffer, unsigned length, ReadComplete complete) {
     Message message;
     message.Set(Message::KindRead, buffer, static_cast<int>(length), link_, 0);
+    message.SetCompletion(complete);
     return Request(message);
 }
 

@@ -9,6 +9,8 @@ int ExecuteMessage(Message* message) {
     const unsigned length = static_cast<unsigned>(message->Length());
     switch (message->Kind()) {
     case Message::KindRead:
+        if (message->Completion())
+            return message->Link()->ReadUntil(message->Data(), length, message->Completion());
         return message->Link()->Read(message->Data(), length);
     case Message::KindWrite:
         return message->Link()->Write(message->Data(), length);

@@ -13,6 +13,7 @@ void Message::Reset() {
     length_ = 0;
     ownsData_ = 0;
     link_ = nullptr;
+    complete_ = nullptr;
 }
 
 void Message::Set(int kind, void* data, int length, CommInter* link, int copy) {
@@ -20,6 +21,7 @@ void Message::Set(int kind, void* data, int length, CommInter* link, int copy) {
     kind_ = kind;
     length_ = length;
     link_ = link;
+    complete_ = nullptr;
     if (copy) {
         const int size = length > 0 ? length : 0;
         data_ = new std::uint8_t[size]();
