@@ -253,6 +253,16 @@ TEST(HidrawBackendTest, PathOpenThroughTheFrameworkReportsWhyItFailed) {
     EXPECT_EQ(error, fw::HidError::NotFound);
 }
 
+TEST(HidrawBackendTest, HotplugMonitorStartsAndJoinsOnTheRealTreeOnly) {
+    FakeSysfs tree;
+    auto ignore = [](fw::HidDeviceEvent, const std::wstring&) {};
+    EXPECT_EQ(tree.Backend().Watch(ignore), nullptr) << "nobody announces a fake tree's changes";
+    // Where netlink is available a monitor thread runs; destruction must stop and join it.
+    fw::HidrawBackend real("/sys", "/dev");
+    auto watcher = real.Watch(ignore);
+    watcher.reset();
+}
+
 // A FIFO node hands back what is written to it: reads, writes, time-outs and flushes run the
 // real poll() paths.
 class HidrawLoopbackTest : public ::testing::Test {
