@@ -6,10 +6,53 @@
 #include "Protocol/CommMessages.h"
 #include "Task/FirmwareFileInfo.h"
 
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr std::uintptr_t ReconnectTimer = 0;
 constexpr int BarWidth = 40;
+
+// Ctrl-C and SIGTERM during an update reach the event loop through this pipe, so the task is
+// cancelled between blocks rather than the process dying in the middle of one.
+int interruptPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(interruptPipe[1], &byte, 1);
+}
+
+// Routes SIGINT and SIGTERM into the pipe while it lives.
+class InterruptRoute {
+public:
+    InterruptRoute() {
+        if (interruptPipe[0] < 0 && pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        struct sigaction action = {};
+        action.sa_handler = OnSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+        routed_ = true;
+    }
+    ~InterruptRoute() {
+        if (!routed_)
+            return;
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    InterruptRoute(const InterruptRoute&) = delete;
+    InterruptRoute& operator=(const InterruptRoute&) = delete;
+
+    bool Routed() const { return routed_; }
+
+private:
+    bool routed_ = false;
+    struct sigaction oldInt_ = {};
+    struct sigaction oldTerm_ = {};
+};
 
 } // namespace
 
@@ -21,6 +64,11 @@ CliFirmwareUpdate::CliFirmwareUpdate(CommManager& connection, const QString& fir
 }
 
 int CliFirmwareUpdate::Run() {
+    InterruptRoute route;
+    if (route.Routed()) {
+        interrupt_ = std::make_unique<QSocketNotifier>(interruptPipe[0], QSocketNotifier::Read);
+        QObject::connect(interrupt_.get(), &QSocketNotifier::activated, [this] { OnInterrupt(); });
+    }
     task_.Init(this, &connection_);
     Err(QStringLiteral("Reboot device into upgrade mode...\n"));
     task_.RequestUpgradeMode();
@@ -29,7 +77,33 @@ int CliFirmwareUpdate::Run() {
     loop_.exec();
     // After a result the worker still finishes its last step; it must end before we do.
     task_.Wait();
+    interrupt_.reset();
     return exitCode_;
+}
+
+void CliFirmwareUpdate::OnInterrupt() {
+    char drained[16];
+    while (read(interruptPipe[0], drained, sizeof drained) > 0) {
+    }
+    if (finished_)
+        return;
+    KillTimer(ReconnectTimer);
+    if (barShown_)
+        Out(QStringLiteral("\n"));
+    barShown_ = false;
+    if (started_) {
+        Err(QStringLiteral("Cancelling after the current block...\n"));
+        // Returns once the worker has ended; no result is reported after a cancel.
+        task_.Cancel();
+        // A result that was on its way while we cancelled stands.
+        if (finished_)
+            return;
+    }
+    finished_ = true;
+    Err(QStringLiteral("Update cancelled. The controller may be left in its loader; "
+                       "'glimractl recover' starts its firmware again.\n"));
+    exitCode_ = ExitNoAnswer;
+    loop_.quit();
 }
 
 fw::LRESULT CliFirmwareUpdate::OnTimer(fw::WPARAM id) {
@@ -41,11 +115,13 @@ fw::LRESULT CliFirmwareUpdate::OnTimer(fw::WPARAM id) {
         connection_.Open(connection_.CurrentIndex());
         if (connection_.IsConnected()) {
             KillTimer(ReconnectTimer);
+            started_ = true;
             task_.Start(firmwarePath_);
         }
     } else {
         KillTimer(ReconnectTimer);
         Err(QStringLiteral("Reconnecting failed!\n"));
+        finished_ = true;
         exitCode_ = ExitNoAnswer;
         loop_.quit();
     }
@@ -93,6 +169,7 @@ void CliFirmwareUpdate::Finish(int exitCode, const QString& result) {
         Out(QStringLiteral("\n"));
     barShown_ = false;
     Out(result + QLatin1Char('\n'));
+    finished_ = true;
     exitCode_ = exitCode;
     loop_.quit();
 }

@@ -4,7 +4,10 @@
 #include "Task/FirmwareManager.h"
 
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QString>
+
+#include <memory>
 
 class CommManager;
 
@@ -18,10 +21,12 @@ public:
 
     CliFirmwareUpdate(CommManager& connection, const QString& firmwarePath);
 
-    // The exit status: success, or the controller did not come back or the update failed.
+    // The exit status: success, or the controller did not come back, the update failed or
+    // was interrupted (Ctrl-C cancels as the dialog's Cancel button does).
     int Run();
 
 private:
+    void OnInterrupt();
     fw::LRESULT OnTimer(fw::WPARAM id);
     fw::LRESULT OnNotify(fw::WPARAM step, fw::LPARAM data);
     void ShowProgress(int percent);
@@ -35,4 +40,7 @@ private:
     int exitCode_ = 0;
     bool bar_ = false;      // progress drawn as a bar that is redrawn in place
     bool barShown_ = false; // the bar's line is open
+    bool started_ = false;  // the transfer's worker was started
+    bool finished_ = false; // the outcome has been told
+    std::unique_ptr<QSocketNotifier> interrupt_;
 };

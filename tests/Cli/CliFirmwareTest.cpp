@@ -1,8 +1,12 @@
 #include "CliSandbox.h"
 #include "SimProcess.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -119,6 +123,40 @@ TEST_F(CliFirmwareTest, AControllerThatNeverComesBackEndsAfterThirtyAttempts) {
     EXPECT_TRUE(run.err.contains("Reconnecting failed!")) << run.err.constData();
     EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
     EXPECT_TRUE(FramesWith(sim, 0xFC).empty()) << "no transfer began";
+}
+
+TEST_F(CliFirmwareTest, CtrlCCancelsBetweenBlocksWithoutAResult) {
+    // 16 blocks, each acknowledged after the simulator's reply delay: seconds of transfer.
+    ASSERT_TRUE(WriteFile(image, Image(2048)));
+    SimProcess sim(sandbox, {"--reboot-ms", "300"});
+    ASSERT_TRUE(sim.Ready());
+
+    QProcess tool;
+    tool.setProcessEnvironment(sandbox.Environment());
+    tool.start(CliSandbox::Program("glimractl"), {"firmware", image, "--yes"});
+    ASSERT_TRUE(tool.waitForStarted(10000));
+    QByteArray out;
+    QElapsedTimer timer;
+    timer.start();
+    // Two progress reports: the first two blocks are through.
+    while (out.count('\n') < 2 && timer.elapsed() < 30000 && tool.state() == QProcess::Running) {
+        tool.waitForReadyRead(100);
+        out += tool.readAllStandardOutput();
+    }
+    ASSERT_TRUE(out.startsWith("0%\n7%\n")) << out.constData();
+    ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    out += tool.readAllStandardOutput();
+    const QByteArray err = tool.readAllStandardError();
+
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit) << "the signal is handled, not fatal";
+    EXPECT_EQ(tool.exitCode(), 3);
+    EXPECT_FALSE(out.contains("Update")) << out.constData();
+    EXPECT_TRUE(err.contains("Update cancelled")) << err.constData();
+    const std::size_t blocks = FramesWith(sim, 0xFD).size();
+    EXPECT_GE(blocks, 2u);
+    EXPECT_LT(blocks, 16u);
+    EXPECT_TRUE(FramesWith(sim, 0xFE).empty()) << "the controller stays in its loader";
 }
 
 TEST_F(CliFirmwareTest, OnATerminalItAsksFirstAndDrawsABar) {
