@@ -23,6 +23,6 @@ for sanitize in "address;undefined" thread; do
     echo "== Library suites under -fsanitize=${sanitize//;/,}"
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLIMRA_BUILD_TESTS=ON \
         "-DGLIMRA_SANITIZE=$sanitize"
-    cmake --build "$dir" -j"$jobs" --target "${suites[@]}"
+    cmake --build "$dir" -j"$jobs" --target "${suites[@]}" glimra-sim
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" -L "^($(IFS='|'; echo "${suites[*]}"))\$"
 done
