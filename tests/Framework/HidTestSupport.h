@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DispatchUntil.h"
 #include "Framework/Hid/HidAccess.h"
 
 #include <QCoreApplication>
@@ -21,15 +22,3 @@ public:
 private:
     std::vector<std::shared_ptr<fw::HidBackend>> previous_;
 };
-
-// Dispatches this thread's events until done() holds or timeoutMs passes.
-inline bool DispatchUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}

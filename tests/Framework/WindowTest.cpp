@@ -1,5 +1,7 @@
 #include "Framework/Window.h"
 
+#include "DispatchUntil.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -15,15 +17,6 @@
 namespace {
 
 constexpr unsigned kPing = fw::WM_USER + 1;
-
-// Runs the current thread's event loop until done() or the time-out.
-template <typename Done> bool PumpUntil(Done done, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 TEST(WindowTest, UnhandledMessagesGiveZeroAndHandlersSeeTheirArguments) {
     fw::Window window;
@@ -48,7 +41,7 @@ TEST(WindowTest, SendFromAnotherThreadRunsOnTheTargetsThreadAndWaitsForTheResult
             results.push_back(fw::SendMessage(&window, kPing, i, 0));
         finished = true;
     });
-    ASSERT_TRUE(PumpUntil([&] { return finished.load(); }));
+    ASSERT_TRUE(DispatchUntil([&] { return finished.load(); }));
     worker.join();
 
     EXPECT_EQ(results, (std::vector<fw::LRESULT>{1, 2, 3, 4, 5}));
@@ -67,7 +60,7 @@ TEST(WindowTest, PostedMessagesRunLaterInOrder) {
     EXPECT_TRUE(fw::PostMessage(&window, kPing, 1, 0));
     EXPECT_TRUE(fw::PostMessage(&window, kPing, 2, 0));
     EXPECT_TRUE(seen.empty());
-    ASSERT_TRUE(PumpUntil([&] { return seen.size() == 2; }));
+    ASSERT_TRUE(DispatchUntil([&] { return seen.size() == 2; }));
     EXPECT_EQ(seen, (std::vector<fw::WPARAM>{1, 2}));
     EXPECT_FALSE(fw::PostMessage(nullptr, kPing, 1, 0));
 }
@@ -94,14 +87,14 @@ TEST(WindowTest, TimersFireByIdUntilKilledAndRestartingReplacesThePendingOne) {
     window.SetTimer(0, 30); // replaces the first: one expiry only
     window.SetTimer(3, 10);
     EXPECT_TRUE(window.IsTimerPending(0));
-    ASSERT_TRUE(PumpUntil([&] { return fired.size() >= 2; }));
-    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(DispatchUntil([&] { return fired.size() >= 2; }));
+    DispatchUntil([] { return false; }, 100);
     EXPECT_EQ(fired, (std::vector<fw::WPARAM>{3, 0}));
     EXPECT_FALSE(window.IsTimerPending(0));
 
     window.SetTimer(5, 10);
     window.KillTimer(5);
-    PumpUntil([] { return false; }, 60);
+    DispatchUntil([] { return false; }, 60);
     EXPECT_EQ(fired.size(), 2u);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DispatchUntil.h"
 #include "Framework/Hid/HidAccess.h"
 #include "Framework/Hid/RecordingHidBackend.h"
 
@@ -42,14 +43,3 @@ protected:
 private:
     std::vector<std::shared_ptr<fw::HidBackend>> previous_;
 };
-
-inline bool DispatchUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}

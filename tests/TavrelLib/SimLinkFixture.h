@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DispatchUntil.h"
 #include "Framework/Hid/HidAccess.h"
 #include "Framework/Hid/VirtualHidBackend.h"
 #include "Link/UsbDeviceEntry.h"
@@ -78,18 +79,6 @@ protected:
         manager = std::make_unique<CommManager>();
         manager->CreateUsbLink(&window, table, 1);
         return *manager;
-    }
-
-    // Dispatches this thread's messages until pred holds or timeoutMs passes.
-    static bool DispatchUntil(const std::function<bool()>& pred, int timeoutMs) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!pred()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
     }
 
     TempFolder dir;
