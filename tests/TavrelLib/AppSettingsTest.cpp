@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <map>
 #include <optional>
 
@@ -155,22 +158,50 @@ TEST_F(AppSettingsTest, SettingsAreReadAndWrittenThroughTheSettingsFile) {
     EXPECT_EQ(name, QString("fallback"));
 }
 
+// Checks where settings go for a program folder the caller cannot write; 0 when as expected.
+int CheckDataFolderFallback(const QString& programFolder, const QString& configHome) {
+    qputenv("XDG_CONFIG_HOME", configHome.toLocal8Bit());
+    CTavrelLibApp app;
+    app.LoadSettingsFor(programFolder + "glimra-utility");
+    int failures = 0;
+    failures += app.DataFolder() != configHome + "/glimra-utility/";
+    failures += !QFile::exists(configHome + "/glimra-utility/settings.ini");
+    failures += QFile::exists(programFolder + "settings.ini");
+    failures += app.SettingsPath() != configHome + "/glimra-utility/settings.ini";
+    app.ExitInstance();
+    return failures;
+}
+
 TEST(AppDataFolderTest, AnUnwritableProgramFolderKeepsSettingsInTheUserConfigFolder) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root can write every folder";
     TempFolder program;
     TempFolder config;
-    QFile::setPermissions(program.Path(), QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", config.Path().toLocal8Bit());
-    CTavrelLibApp app;
-    app.LoadSettingsFor(program.File("glimra-utility"));
-    EXPECT_EQ(app.DataFolder(), config.Path() + "/glimra-utility/");
-    EXPECT_TRUE(QFile::exists(config.Path() + "/glimra-utility/settings.ini"));
-    EXPECT_FALSE(QFile::exists(program.File("settings.ini")));
+    if (geteuid() != 0) {
+        QFile::setPermissions(program.Path(), QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_EQ(CheckDataFolderFallback(program.Path(), config.Path()), 0);
+        QFile::setPermissions(program.Path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    } else {
+        // Root writes every folder: look from an unprivileged user, as a user of an installed
+        // copy would.
+        QFile::setPermissions(program.Path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadOther |
+                                                  QFile::ExeOther);
+        QFile::setPermissions(config.Path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ExeOwner | QFile::ReadOther |
+                                                 QFile::WriteOther | QFile::ExeOther);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(100);
+            _exit(CheckDataFolderFallback(program.Path(), config.Path()));
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
     qputenv("XDG_CONFIG_HOME", saved);
-    QFile::setPermissions(program.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    app.ExitInstance();
 }
 
 } // namespace
