@@ -33,17 +33,8 @@ QProcessEnvironment CliSandbox::Environment() const {
     return env;
 }
 
-CliSandbox::Result CliSandbox::Run(const QStringList& arguments, uid_t uid) const {
-    QProcess process;
-    process.setProcessEnvironment(Environment());
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (uid != static_cast<uid_t>(-1)) {
-        process.setChildProcessModifier([uid] {
-            if (setgid(uid) != 0 || setuid(uid) != 0)
-                _exit(100);
-        });
-    }
-    process.start(Program("glimractl"), arguments);
+// Waits for the tool to end (killing it after two minutes) and takes what it said.
+CliSandbox::Result CliSandbox::Collect(QProcess& process) {
     Result result;
     if (!process.waitForFinished(120000)) {
         process.kill();
@@ -56,6 +47,20 @@ CliSandbox::Result CliSandbox::Run(const QStringList& arguments, uid_t uid) cons
     return result;
 }
 
+CliSandbox::Result CliSandbox::Run(const QStringList& arguments, uid_t uid) const {
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (uid != static_cast<uid_t>(-1)) {
+        process.setChildProcessModifier([uid] {
+            if (setgid(uid) != 0 || setuid(uid) != 0)
+                _exit(100);
+        });
+    }
+    process.start(Program("glimractl"), arguments);
+    return Collect(process);
+}
+
 CliSandbox::Result CliSandbox::RunOnTerminal(const QStringList& arguments,
                                              const QByteArray& input) const {
     QString command = Program("glimractl");
@@ -64,18 +69,9 @@ CliSandbox::Result CliSandbox::RunOnTerminal(const QStringList& arguments,
     QProcess process;
     process.setProcessEnvironment(Environment());
     process.start("script", {"-qec", command, "/dev/null"});
-    Result result;
     if (!process.waitForStarted(10000))
-        return result;
+        return {};
     process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return Collect(process);
 }

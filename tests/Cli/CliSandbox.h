@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,8 @@ public:
     static QString Program(const QString& name);
 
 private:
+    static Result Collect(QProcess& process);
+
     QTemporaryDir dir_;
     QString sysRoot_;
     QString devRoot_;

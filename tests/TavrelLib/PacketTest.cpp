@@ -1,5 +1,7 @@
 #include "Protocol/Packet.h"
 
+#include "RecordingLink.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,29 +16,6 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
     for (const Bytes& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
-}
-
-Bytes Frame(std::uint8_t command, const Bytes& payload, std::uint16_t declared,
-            std::uint8_t end2 = 0x55) {
-    Bytes frame = {0xFF,
-                   0xAA,
-                   0x00,
-                   0x00,
-                   0x31,
-                   0x2E,
-                   0x30,
-                   0x00,
-                   command,
-                   static_cast<std::uint8_t>(declared >> 8),
-                   static_cast<std::uint8_t>(declared)};
-    frame.insert(frame.end(), payload.begin(), payload.end());
-    frame.push_back(0xFF);
-    frame.push_back(end2);
-    return frame;
-}
-
-Bytes Frame(std::uint8_t command, const Bytes& payload) {
-    return Frame(command, payload, static_cast<std::uint16_t>(payload.size()));
 }
 
 Bytes PayloadOf(const Packet& packet) {
@@ -142,7 +121,7 @@ TEST_P(PacketDecodeTest, FindsTheExpectedFrame) {
     }
 }
 
-const Bytes Good = Frame(0x01, {0x07, 0x08});
+const Bytes Good = WireFrame(0x01, {0x07, 0x08});
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, PacketDecodeTest,
@@ -151,12 +130,12 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"DoubleStartMark", Concat({{0xFF}, Good}), 0, {}},
         DecodeCase{"StrayBytesBefore", Concat({{0x00, 0x55, 0xAA, 0x12}, Good}), 1, {0x07, 0x08}},
         DecodeCase{"BadEndMarkThenGoodFrame",
-                   Concat({Frame(0x01, {0x01, 0x02}, 2, 0x54), Frame(0x02, {0x0A})}),
+                   Concat({WireFrame(0x01, {0x01, 0x02}, 2, 0x54), WireFrame(0x02, {0x0A})}),
                    1,
                    {0x0A}},
         DecodeCase{"MissingFirstEndMark",
                    Concat({Bytes{0xFF, 0xAA, 0, 0, '1', '.', '0', 0, 1, 0, 1, 0x33, 0x00},
-                           Frame(0x02, {0x0B})}),
+                           WireFrame(0x02, {0x0B})}),
                    1,
                    {0x0B}},
         DecodeCase{"EndsMidFrame", Bytes(Good.begin(), Good.end() - 1), 0, {}},
@@ -164,19 +143,19 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"Empty", {}, 0, {}},
         // The payload is counted, not scanned.
         DecodeCase{"MarksInsidePayload",
-                   Frame(0x01, {0xFF, 0x55, 0xFF, 0xAA}),
+                   WireFrame(0x01, {0xFF, 0x55, 0xFF, 0xAA}),
                    1,
                    {0xFF, 0x55, 0xFF, 0xAA}},
         // Only the first complete frame counts; what follows is not looked at.
         DecodeCase{
-            "FirstOfTwoFrames", Concat({Good, Frame(0x03, {0x09}), {0x00}}), 1, {0x07, 0x08}}),
+            "FirstOfTwoFrames", Concat({Good, WireFrame(0x03, {0x09}), {0x00}}), 1, {0x07, 0x08}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PacketTest, FullPayloadOf537IsAccepted) {
     Bytes payload(537);
     for (std::size_t i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<std::uint8_t>(i * 7);
-    const Bytes frame = Frame(0x01, payload);
+    const Bytes frame = WireFrame(0x01, payload);
     Packet packet;
     packet.Clear();
     ASSERT_EQ(packet.Decode(frame.data(), static_cast<unsigned>(frame.size())), 1);
@@ -185,13 +164,13 @@ TEST(PacketTest, FullPayloadOf537IsAccepted) {
 
 TEST(PacketTest, PayloadBeyond537IsCappedAtTheEndMark) {
     // A real 538-byte payload: the 538th byte is taken for the first end mark and fails it.
-    const Bytes real = Frame(0x01, Bytes(538, 0x11));
+    const Bytes real = WireFrame(0x01, Bytes(538, 0x11));
     Packet packet;
     packet.Clear();
     EXPECT_EQ(packet.Decode(real.data(), static_cast<unsigned>(real.size())), 0);
 
     // Declaring 538 with FF 55 as frame bytes 549 and 550 is accepted; the unstored tail is zero.
-    const Bytes capped = Frame(0x01, Bytes(537, 0x11), 538);
+    const Bytes capped = WireFrame(0x01, Bytes(537, 0x11), 538);
     ASSERT_EQ(capped.size(), 550u);
     ASSERT_EQ(packet.Decode(capped.data(), static_cast<unsigned>(capped.size())), 1);
     ASSERT_EQ(packet.Length(), 538);

@@ -67,9 +67,11 @@ public:
     std::vector<Call> calls;
 };
 
-// A frame as it travels on the wire, built by hand rather than by the code under test.
-inline std::vector<std::uint8_t>
-WireFrame(std::uint8_t command, const std::vector<std::uint8_t>& payload, std::uint16_t declared) {
+// A frame as it travels on the wire, built by hand rather than by the code under test; end2 is
+// the second end mark, for frames that must not be accepted.
+inline std::vector<std::uint8_t> WireFrame(std::uint8_t command,
+                                           const std::vector<std::uint8_t>& payload,
+                                           std::uint16_t declared, std::uint8_t end2 = 0x55) {
     std::vector<std::uint8_t> frame = {0xFF,
                                        0xAA,
                                        0x00,
@@ -83,7 +85,7 @@ WireFrame(std::uint8_t command, const std::vector<std::uint8_t>& payload, std::u
                                        static_cast<std::uint8_t>(declared & 0xFF)};
     frame.insert(frame.end(), payload.begin(), payload.end());
     frame.push_back(0xFF);
-    frame.push_back(0x55);
+    frame.push_back(end2);
     return frame;
 }
 
