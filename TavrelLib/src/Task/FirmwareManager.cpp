@@ -154,14 +154,12 @@ int FirmwareManager::doInBackground() {
 
 void FirmwareManager::onPostExecute(int result) {
     if (step_.load() != StepCancelled) {
-        int r = result;
-        if (r == 1) {
+        if (result == 1) {
             SendCommand(CmdLeaveUpgradeMode);
-            r = 1;
             std::this_thread::sleep_for(LeaveWait);
         }
         // A cancel that came meanwhile still gets no result.
-        const int outcome = r == 1 ? StepSuccess : StepFailure;
+        const int outcome = result == 1 ? StepSuccess : StepFailure;
         if (AdvanceStep(outcome))
             Notify(static_cast<fw::WPARAM>(outcome), 0);
     }
