@@ -15,6 +15,7 @@ if [ "${GLIMRA_SKIP_SANITIZERS:-0}" = 1 ]; then
     exit 0
 fi
 suites=(framework_tests tavrellib_tests simulator_tests)
+fuzz=(fuzz_packet_decode fuzz_report_descriptor fuzz_dialog_template fuzz_profile_file)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=second_deadlock_stack=1
@@ -23,6 +24,7 @@ for sanitize in "address;undefined" thread; do
     echo "== Library suites under -fsanitize=${sanitize//;/,}"
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLIMRA_BUILD_TESTS=ON \
         "-DGLIMRA_SANITIZE=$sanitize"
-    cmake --build "$dir" -j"$jobs" --target "${suites[@]}" glimra-sim
-    ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$jobs" -L "^($(IFS='|'; echo "${suites[*]}"))\$"
+    cmake --build "$dir" -j"$jobs" --target "${suites[@]}" "${fuzz[@]}" glimra-sim
+    ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$jobs" \
+        -L "^($(IFS='|'; echo "${suites[*]}")|fuzz)\$"
 done
