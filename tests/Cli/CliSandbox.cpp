@@ -1,6 +1,7 @@
 #include "CliSandbox.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <unistd.h>
@@ -51,13 +52,22 @@ CliSandbox::Result CliSandbox::Run(const QStringList& arguments, uid_t uid) cons
     QProcess process;
     process.setProcessEnvironment(Environment());
     process.setStandardInputFile(QProcess::nullDevice());
+    QString program = Program("glimractl");
     if (uid != static_cast<uid_t>(-1)) {
+        // The build tree may lie where that user cannot reach (a root-only home): run a copy
+        // from this folder, which the caller opens to it.
+        const QString copy = Path("glimractl");
+        if (!QFile::exists(copy))
+            QFile::copy(program, copy);
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                        QFile::ReadOther | QFile::ExeOther);
+        program = copy;
         process.setChildProcessModifier([uid] {
             if (setgid(uid) != 0 || setuid(uid) != 0)
                 _exit(100);
         });
     }
-    process.start(Program("glimractl"), arguments);
+    process.start(program, arguments);
     return Collect(process);
 }
 
