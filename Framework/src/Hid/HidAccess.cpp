@@ -62,6 +62,18 @@ bool Find(HidHandle handle, OpenInterface* found) {
     return true;
 }
 
+// The open interface's description, recording the call's result as the last error.
+bool FindInfo(HidHandle handle, HidInterfaceInfo* info) {
+    OpenInterface found;
+    if (!Find(handle, &found)) {
+        Remember(HidError::InvalidHandle);
+        return false;
+    }
+    *info = found.info;
+    Remember(HidError::None);
+    return true;
+}
+
 } // namespace
 
 std::vector<std::shared_ptr<HidBackend>> HidBackends() {
@@ -140,37 +152,28 @@ HidError HidCloseInterface(HidHandle handle) {
 }
 
 bool HidGetAttributes(HidHandle handle, std::uint16_t* vendorId, std::uint16_t* productId) {
-    OpenInterface found;
-    if (!Find(handle, &found)) {
-        Remember(HidError::InvalidHandle);
+    HidInterfaceInfo info;
+    if (!FindInfo(handle, &info))
         return false;
-    }
-    *vendorId = found.info.vendorId;
-    *productId = found.info.productId;
-    Remember(HidError::None);
+    *vendorId = info.vendorId;
+    *productId = info.productId;
     return true;
 }
 
 bool HidGetSerialNumber(HidHandle handle, std::wstring* serial) {
-    OpenInterface found;
-    if (!Find(handle, &found)) {
-        Remember(HidError::InvalidHandle);
+    HidInterfaceInfo info;
+    if (!FindInfo(handle, &info))
         return false;
-    }
-    *serial = found.info.serial;
-    Remember(HidError::None);
+    *serial = info.serial;
     return true;
 }
 
 bool HidGetReportLengths(HidHandle handle, std::uint16_t* input, std::uint16_t* output) {
-    OpenInterface found;
-    if (!Find(handle, &found)) {
-        Remember(HidError::InvalidHandle);
+    HidInterfaceInfo info;
+    if (!FindInfo(handle, &info))
         return false;
-    }
-    *input = found.info.inputReportLength;
-    *output = found.info.outputReportLength;
-    Remember(HidError::None);
+    *input = info.inputReportLength;
+    *output = info.outputReportLength;
     return true;
 }
 
