@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// One skin image read from a file. Beside "name.png" the holder also reads "name@2x.png" when
+// it exists, so a surface composed at a device pixel ratio of 2 stays sharp; every size the
+// widgets work with is the 1x image's, in logical pixels.
+class GdiPlusBitmap {
+public:
+    GdiPlusBitmap() = default;
+    virtual ~GdiPlusBitmap() = default;
+    GdiPlusBitmap(const GdiPlusBitmap&) = delete;
+    GdiPlusBitmap& operator=(const GdiPlusBitmap&) = delete;
+
+    // Replaces the current image by the file's; true exactly when the file was decoded. A
+    // failed load still leaves a holder (a null image), as the widgets expect.
+    bool Load(const QString& path);
+
+    bool IsNull() const { return image_.isNull(); }
+    // The 1x image (logical size).
+    const QImage& Image() const { return image_; }
+    int Width() const { return image_.width(); }
+    int Height() const { return image_.height(); }
+    // The image to draw on a surface of the given device pixel ratio: the "@2x" file when
+    // there is one and the ratio exceeds 1, marked with its ratio so that QPainter draws it
+    // at the logical size.
+    const QImage& ImageFor(qreal devicePixelRatio) const;
+
+private:
+    QImage image_;
+    QImage image2x_;
+};
+
+// The holder the widgets instantiate, one per image.
+class GdiPlusBitmapResource : public GdiPlusBitmap {};

@@ -1,0 +1,35 @@
+#include "Widgets/GdiPlusBitmap.h"
+
+#include <QFileInfo>
+
+namespace {
+// "dir/name.png" -> "dir/name@2x.png"
+QString HighDensityPath(const QString& path) {
+    const QFileInfo info(path);
+    const QString suffix = info.suffix();
+    if (suffix.isEmpty())
+        return path + QStringLiteral("@2x");
+    return path.left(path.size() - suffix.size() - 1) + QStringLiteral("@2x.") + suffix;
+}
+} // namespace
+
+bool GdiPlusBitmap::Load(const QString& path) {
+    image_ = QImage();
+    image2x_ = QImage();
+    if (!image_.load(path))
+        return false;
+    image_ = image_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage large;
+    if (large.load(HighDensityPath(path)) && large.width() == 2 * image_.width() &&
+        large.height() == 2 * image_.height()) {
+        image2x_ = large.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        image2x_.setDevicePixelRatio(2.0);
+    }
+    return true;
+}
+
+const QImage& GdiPlusBitmap::ImageFor(qreal devicePixelRatio) const {
+    if (devicePixelRatio > 1.0 && !image2x_.isNull())
+        return image2x_;
+    return image_;
+}
