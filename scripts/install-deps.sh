@@ -11,6 +11,8 @@ packages=(
   fonts-league-spartan fonts-wqy-microhei
   clang-format
   dpkg-dev file
+  # session buses for the D-Bus tests, a virtual X server for screenshots
+  dbus xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
