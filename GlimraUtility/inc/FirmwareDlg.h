@@ -29,6 +29,10 @@ public:
     // Both borrowed; before DoModal.
     void Setup(CommManager* connection, const QString& firmwarePath);
 
+    // The modal run; returns once the dialog has closed and the worker has ended (after a
+    // result the worker still finishes while the dialog closes).
+    int DoModal();
+
     // Tests only: a shorter reconnection tick for the dialogs opened after this call; 0 goes
     // back to the program's one second.
     static void SetReconnectIntervalForTesting(unsigned ms);
@@ -41,7 +45,7 @@ protected:
     void OnCancel() override;
 
 private:
-    enum : std::uintptr_t { ReconnectTimer = 0, DispatchTimer = 1 };
+    enum : std::uintptr_t { ReconnectTimer = 0 };
 
     fw::LRESULT OnTimer(fw::WPARAM id);
     fw::LRESULT OnFirmwareNotify(fw::WPARAM step, fw::LPARAM lParam);
@@ -51,8 +55,6 @@ private:
     void SetPercent(int percent);
     // Ends the dialog without touching the task (its worker may still be reporting).
     void Close();
-    // The worker no longer writes blocks: the dispatch tick and the inhibitor go.
-    void EndTransfer();
 
     QLabel* Label(int id) const;
     QProgressBar* Progress() const;

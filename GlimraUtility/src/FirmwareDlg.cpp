@@ -6,7 +6,6 @@
 #include "Protocol/CommMessages.h"
 #include "Task/FirmwareFileInfo.h"
 
-#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QPalette>
@@ -31,18 +30,15 @@ constexpr unsigned IDS_BYTE = 1106;
 
 const QColor TitleColour(151, 163, 211);
 
-// While the worker runs, this tick keeps the modal loop coming round to the worker's requests
-// (see AsyncTask::Wait: a loop nested in a posted event holds back events posted meanwhile).
-constexpr unsigned DispatchTickMs = 2;
-
 unsigned g_testReconnectIntervalMs = 0;
 
 } // namespace
 
 FirmwareDlg::FirmwareDlg(fw::Dialog* parent) : fw::Dialog(IDD, parent) {
     OnMessage(fw::WM_TIMER, [this](fw::WPARAM id, fw::LPARAM) { return OnTimer(id); });
-    OnMessage(WM_FIRMWARE_NOTIFY,
-              [this](fw::WPARAM step, fw::LPARAM lParam) { return OnFirmwareNotify(step, lParam); });
+    OnMessage(WM_FIRMWARE_NOTIFY, [this](fw::WPARAM step, fw::LPARAM lParam) {
+        return OnFirmwareNotify(step, lParam);
+    });
 }
 
 FirmwareDlg::~FirmwareDlg() {
@@ -60,6 +56,12 @@ void FirmwareDlg::SetReconnectIntervalForTesting(unsigned ms) {
 void FirmwareDlg::Setup(CommManager* connection, const QString& firmwarePath) {
     connection_ = connection;
     firmwarePath_ = firmwarePath;
+}
+
+int FirmwareDlg::DoModal() {
+    const int result = fw::Dialog::DoModal();
+    task_.Wait();
+    return result;
 }
 
 QLabel* FirmwareDlg::Label(int id) const {
@@ -89,10 +91,6 @@ bool FirmwareDlg::OnInitDialog() {
 }
 
 fw::LRESULT FirmwareDlg::OnTimer(fw::WPARAM id) {
-    if (id == DispatchTimer) {
-        QCoreApplication::sendPostedEvents();
-        return 0;
-    }
     if (id != ReconnectTimer)
         return 0;
     if (reconnectCountdown_ != 0) {
@@ -106,7 +104,6 @@ fw::LRESULT FirmwareDlg::OnTimer(fw::WPARAM id) {
                 // without a firmware: no sleep or shutdown until the blocks are written.
                 inhibitor_.Acquire(QStringLiteral("Glimra Utility"),
                                    QStringLiteral("Updating the lighting controller's firmware"));
-                SetTimer(DispatchTimer, DispatchTickMs);
                 task_.Start(firmwarePath_);
             }
         }
@@ -144,10 +141,10 @@ fw::LRESULT FirmwareDlg::OnFirmwareNotify(fw::WPARAM step, fw::LPARAM lParam) {
     case FirmwareManager::StepSuccess:
     case FirmwareManager::StepFailure: {
         // Every block is written (or none will be): sleep and shutdown may go ahead again.
-        EndTransfer();
+        inhibitor_.Release();
         const unsigned text =
             step == FirmwareManager::StepSuccess ? IDS_UPDATE_SUCCESSFUL : IDS_UPDATE_FAILED;
-        // The worker waits for this box, then ends; the dialog outlives it (see the destructor).
+        // The worker waits for this box, then ends; DoModal waits for that.
         fw::MessageBox(Widget(), LoadText(text), LoadText(IDS_NOTICE), fw::MB_OK);
         Close();
         break;
@@ -163,18 +160,12 @@ void FirmwareDlg::OnCancel() {
     KillTimer(ReconnectTimer);
     // Returns once the worker has ended: the block being sent is finished first.
     task_.Cancel();
-    EndTransfer();
-    Close();
-}
-
-void FirmwareDlg::EndTransfer() {
-    KillTimer(DispatchTimer);
     inhibitor_.Release();
+    Close();
 }
 
 void FirmwareDlg::Close() {
     KillTimer(ReconnectTimer);
-    KillTimer(DispatchTimer);
     EndDialog(fw::IDCANCEL);
 }
 
