@@ -8,8 +8,8 @@
 #include "CliOutput.h"
 #include "CliStatusReport.h"
 #include "Control/LightingActions.h"
+#include "Task/FirmwareImageCheck.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -39,9 +39,16 @@ int CliCommandRunner::Run() {
     if (request_.command == Command::List)
         return List();
 
+    // The image is checked before the controller is touched: an empty file, a device or a FIFO
+    // would restart it into its loader for nothing, or hang.
     if (request_.command == Command::Firmware) {
-        QFile image(request_.file);
-        if (!image.open(QIODevice::ReadOnly)) {
+        switch (CheckFirmwareImage(request_.file)) {
+        case FirmwareImageStatus::Ok:
+            break;
+        case FirmwareImageStatus::Invalid:
+            Err(QStringLiteral("Invalid firmware! Please select again.\n"));
+            return ExitUsage;
+        case FirmwareImageStatus::Unreadable:
             Err(QStringLiteral("glimractl: cannot read the firmware image %1\n")
                     .arg(request_.file));
             return ExitUsage;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -83,6 +84,25 @@ TEST_F(CliFirmwareTest, TheImageArrivesWholeAndProgressIsReportedInPlainLines) {
         }
     }
     EXPECT_EQ(blocks, 3);
+}
+
+// What is not an image is refused before the controller is touched: an empty file, a device
+// that never ends, a FIFO that nobody writes (reading it would hang) and a folder.
+TEST_F(CliFirmwareTest, WhatIsNotAnImageIsRefusedWithoutAFrame) {
+    ASSERT_TRUE(WriteFile(image, QByteArray()));
+    const QString fifo = sandbox.Path("fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    SimProcess sim(sandbox);
+    ASSERT_TRUE(sim.Ready());
+
+    for (const QString& path : {image, QStringLiteral("/dev/zero"), fifo, sandbox.SimDir()}) {
+        const CliSandbox::Result run = sandbox.Run({"firmware", path, "--yes"});
+        EXPECT_EQ(run.exitCode, 2) << path.toStdString();
+        EXPECT_EQ(run.err, QByteArray("Invalid firmware! Please select again.\n"))
+            << path.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << path.toStdString();
+    }
+    EXPECT_TRUE(sim.FramesAfterAtLeast(0).empty());
 }
 
 TEST_F(CliFirmwareTest, ARejectedBlockFailsTheUpdateAndRecoverStartsTheFirmwareAgain) {

@@ -22,6 +22,7 @@ TEST(CommManagerBareTest, EverythingIsANoOpBeforeTheLinkExists) {
     manager.Close();
     EXPECT_EQ(manager.IsConnected(), 0);
     EXPECT_EQ(manager.UsbLink(), nullptr);
+    EXPECT_FALSE(manager.LastWriteFailed());
 }
 
 using CommManagerTest = SimLinkFixture;
@@ -119,6 +120,23 @@ TEST_F(CommManagerTest, RefreshFillsTheModelAndTheVersionText) {
         EXPECT_EQ(model.GetMode(static_cast<std::uint8_t>(h)),
                   state.handles[static_cast<std::size_t>(h)].mode);
     }
+}
+
+TEST_F(CommManagerTest, AWriteToAControllerThatVanishedAfterTheRefreshIsKnownToHaveFailed) {
+    RunSim(Base());
+    CommManager& m = CreateManager();
+    EXPECT_FALSE(m.LastWriteFailed());
+    m.RefreshDevices();
+    ASSERT_EQ(m.Open(0), 1);
+    ControllerProtocol* protocol = m.GetProtocol();
+    ASSERT_EQ(protocol->ReadLayout(), 1);
+    EXPECT_EQ(protocol->SetEnable(0, 1), 1);
+    EXPECT_FALSE(m.LastWriteFailed());
+
+    simulator->Stop();
+    EXPECT_EQ(protocol->SetEnable(0, 0), 1) << "the setting commands stay fire-and-forget";
+    EXPECT_TRUE(m.LastWriteFailed());
+    EXPECT_EQ(m.LastWriteFailed(), m.UsbLink()->LastWriteFailed());
 }
 
 TEST_F(CommManagerTest, AWorkerAsksWhileTheWindowThreadOpensAndCloses) {

@@ -2,6 +2,7 @@
 #include "Framework/Hid/DeviceChange.h"
 #include "HidFakeFixture.h"
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -165,6 +166,58 @@ TEST_F(TavrelUsbDevTest, PermissionDeniedIsKnownAfterScanAndOpen) {
     fake_->SetPresent(controller, false);
     EXPECT_EQ(link_->Scan(), 0);
     EXPECT_FALSE(link_->PermissionDenied()) << "absent is not forbidden";
+}
+
+// Write keeps its fire-and-forget results; LastWriteFailed tells whether the frame went out.
+TEST_F(TavrelUsbDevTest, LastWriteFailedFollowsEveryWrite) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    UseTable();
+    const auto frame = Bytes(130); // three output reports
+    EXPECT_FALSE(link_->LastWriteFailed()) << "nothing written yet";
+
+    EXPECT_EQ(link_->Write(frame.data(), 130), 1) << "not connected: reported as sent";
+    EXPECT_TRUE(link_->LastWriteFailed());
+
+    link_->Scan();
+    ASSERT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(link_->Write(frame.data(), 130), 1);
+    EXPECT_FALSE(link_->LastWriteFailed());
+    EXPECT_EQ(fake_->Written(controller).size(), 3u);
+
+    struct Case {
+        const char* name;
+        std::function<void()> breakIt;
+        std::function<void()> mendIt;
+    };
+    const Case cases[] = {
+        {"I/O error", [&] { fake_->FailWrites(controller, fw::HidError::Io); },
+         [&] { fake_->FailWrites(controller, fw::HidError::None); }},
+        {"write time-out", [&] { fake_->FailWrites(controller, fw::HidError::Timeout); },
+         [&] { fake_->FailWrites(controller, fw::HidError::None); }},
+        {"device gone", [&] { fake_->SetPresent(controller, false); },
+         [&] {
+             fake_->SetPresent(controller, true);
+             link_->Close();
+             link_->Scan();
+             ASSERT_EQ(link_->Open(0), 1);
+         }},
+    };
+    for (const Case& c : cases) {
+        c.breakIt();
+        EXPECT_EQ(link_->Write(frame.data(), 130), 0) << c.name;
+        EXPECT_TRUE(link_->LastWriteFailed()) << c.name;
+        EXPECT_TRUE(link_->LastWriteFailed()) << c.name << ": asking doesn't reset it";
+        c.mendIt();
+        EXPECT_EQ(link_->Write(frame.data(), 130), 1) << c.name;
+        EXPECT_FALSE(link_->LastWriteFailed()) << c.name << ": the next good write clears it";
+    }
+
+    // Connected without a channel (another program holds the interface): nothing delivered.
+    link_->Close();
+    fake_->HoldExclusive(controller);
+    ASSERT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(link_->Write(frame.data(), 130), 0);
+    EXPECT_TRUE(link_->LastWriteFailed());
 }
 
 TEST_F(TavrelUsbDevTest, TableWindowHearsArrivalsUntilTheLinkIsGone) {

@@ -30,6 +30,9 @@ public:
 
     // Whether the last Scan or Open found a wanted interface that the user may not open.
     bool PermissionDenied() const { return permissionDenied_.load(); }
+    // Whether the last Write failed to deliver its whole frame (no open channel, I/O error,
+    // device gone). Write's own result stays what callers of the link have always seen.
+    bool LastWriteFailed() const { return lastWriteFailed_.load(); }
 
     const DeviceSerial& Serial(unsigned index) const { return serials_[index]; }
 
@@ -42,4 +45,5 @@ private:
     unsigned count_ = 0;
     DeviceSerial serials_[kHidSerialRecords];
     std::atomic<bool> permissionDenied_{false};
+    std::atomic<bool> lastWriteFailed_{false};
 };

@@ -43,6 +43,8 @@ public:
     int LinkKind() const { return linkKind_; }
     // The USB link itself, for what only it knows (serials, permission); none until created.
     TavrelUsbDev* UsbLink() const { return link_.get(); }
+    // Whether the link's last write did not deliver its whole frame; false without a link.
+    bool LastWriteFailed() const;
 
 private:
     UsbDeviceEntry* table_ = nullptr;

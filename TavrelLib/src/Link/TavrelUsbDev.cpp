@@ -97,10 +97,13 @@ int TavrelUsbDev::ReadUntil(void* buffer, unsigned length, ReadComplete complete
 
 int TavrelUsbDev::Write(const void* data, unsigned length) {
     std::lock_guard lock(lock_);
-    if (!connected_)
+    if (!connected_) {
+        lastWriteFailed_ = true;
         return 1;
+    }
     const HidResult result = HidWrite(&channel_, data, static_cast<std::uint16_t>(length));
     HidFlush(&channel_);
+    lastWriteFailed_ = result != HID_SUCCESS;
     return result == HID_SUCCESS ? 1 : 0;
 }
 

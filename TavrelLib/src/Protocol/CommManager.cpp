@@ -57,3 +57,7 @@ unsigned CommManager::DeviceCount() {
     std::lock_guard lock(lock_);
     return deviceCount_;
 }
+
+bool CommManager::LastWriteFailed() const {
+    return link_ && link_->LastWriteFailed();
+}
