@@ -101,9 +101,9 @@ TEST(BkDialogTest, DragMoveHandsTheMoveToTheWindowSystemOnlyWhenOn) {
         QTest::mouseRelease(dialog.Window(), Qt::LeftButton, {}, QPoint(3, 3));
         EXPECT_EQ(dialog.moves, 0);
         dialog.SetDragMove(true);
-        QTest::mousePress(dialog.Window(), Qt::RightButton, {}, QPoint(3, 3));
+        QTest::mouseClick(dialog.Window(), Qt::RightButton, {}, QPoint(3, 3));
         EXPECT_EQ(dialog.moves, 0);
-        QTest::mousePress(dialog.Window(), Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseClick(dialog.Window(), Qt::LeftButton, {}, QPoint(3, 3));
         EXPECT_EQ(dialog.moves, 1);
     });
 }

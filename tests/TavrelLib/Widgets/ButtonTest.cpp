@@ -51,6 +51,12 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
     }
     QImage Look() { return button->grab().toImage(); }
+    // The pointer comes from outside (the cursor may rest where an earlier test left it).
+    bool Hover() {
+        QTest::mouseMove(&parent, QPoint(parent.width() - 2, parent.height() - 2));
+        QTest::mouseMove(button, QPoint(5, 5));
+        return DispatchUntil([&] { return button->IsHovering(); });
+    }
 
     // Every pixel of the look against the expected colour of its position.
     void ExpectLook(const std::function<QRgb(int, int)>& expected, int tolerance = 1) {
@@ -77,8 +83,7 @@ TEST_F(ButtonTest, LooksOfEachStateWithoutTheOptionalFiles) {
     ExpectLook(Picture);
 
     // Hover without a hover file: the picture brightened (x 1.05, + 0.05 of full scale).
-    QTest::mouseMove(button, QPoint(5, 5));
-    ASSERT_TRUE(DispatchUntil([&] { return button->IsHovering(); }));
+    ASSERT_TRUE(Hover());
     ExpectLook([](int x, int y) { return Through(Button::BrightenMatrix(), Picture(x, y)); });
     EXPECT_TRUE(
         NearRgb(Through(Button::BrightenMatrix(), qRgb(100, 150, 200)), qRgb(118, 170, 223)));
@@ -125,8 +130,7 @@ TEST_F(ButtonTest, LooksFromTheirOwnFilesAndTransparencyShowsTheParent) {
     EXPECT_EQ(look.pixel(0, 0), PatternParent::At(10, 10));
     EXPECT_EQ(look.pixel(5, 4), withHole.pixel(5, 4));
 
-    QTest::mouseMove(button, QPoint(5, 5));
-    ASSERT_TRUE(DispatchUntil([&] { return button->IsHovering(); }));
+    ASSERT_TRUE(Hover());
     EXPECT_EQ(Look().pixel(5, 4), kHoverFile);
 
     // Disabling the window shows the disabled look too, and leaves the state alone.
