@@ -1,21 +1,22 @@
 #pragma once
 
+#include "Framework/Drawing/OwnerDrawButton.h"
 #include "Widgets/GdiPlusBitmap.h"
 #include "Widgets/OnColorPlateClickListener.h"
 
-#include <QColor>
+#include <QBrush>
 #include <QFont>
 #include <QImage>
 #include <QString>
-#include <QWidget>
 
 #include <array>
 #include <memory>
 
 // The round colour plate: a ring of eight swatches around an on/off switch. Every look is an
 // image file; the ten looks are composed once over the parent's background (at the screen's
-// device pixel ratio) and each paint copies the one the state calls for.
-class CColorPlate : public QWidget {
+// device pixel ratio) and each paint copies the one the state calls for. From the keyboard,
+// Space works the centre switch.
+class CColorPlate : public fw::OwnerDrawButton {
     Q_OBJECT
 public:
     static constexpr int SwatchCount = 8;
@@ -65,16 +66,17 @@ public:
     static int SwatchAtAngle(double degrees);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    // Composes the looks when they are missing or were made for another pixel ratio.
+    void OnCtlColor(QPainter& painter) override;
+    void DrawItem(QPainter& painter) override;
+    // The hit test, then the button's own release handling.
+    void OnLButtonUp(QMouseEvent* event) override;
 
 private:
     void Compose(qreal devicePixelRatio);
     QImage BackgroundSnapshot(qreal devicePixelRatio) const;
     int SurfaceToShow() const;
-    void OnRelease(const QPointF& point);
+    void HitAt(const QPointF& point);
 
     std::array<std::unique_ptr<GdiPlusBitmapResource>, ImageCount> images_;
     std::array<QImage, ImageCount> surfaces_;
@@ -83,7 +85,7 @@ private:
     qreal preparedRatio_ = 0;
     int shown_ = -1; // the surface the last paint copied
     QFont captionFont_;
-    QColor captionColour_{0x9E, 0x9D, 0x9D};
+    QBrush captionBrush_;
     int width_ = 0;
     int height_ = 0;
     int selected_ = 0;

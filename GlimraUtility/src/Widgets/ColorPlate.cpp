@@ -1,5 +1,10 @@
 #include "Widgets/ColorPlate.h"
 
+#include "Framework/Drawing/Brushes.h"
+#include "Framework/Drawing/Fonts.h"
+#include "Framework/Drawing/Images.h"
+#include "Framework/Drawing/Surface.h"
+#include "Framework/Drawing/Text.h"
 #include "Framework/FileException.h"
 
 #include <QMouseEvent>
@@ -52,12 +57,10 @@ int CColorPlate::SwatchAtAngle(double a) {
     return 0;
 }
 
-CColorPlate::CColorPlate(QWidget* parent) : QWidget(parent) {
-    captionFont_ = QFont(QStringLiteral("Gotham"));
-    captionFont_.setStyleHint(QFont::SansSerif);
-    captionFont_.setPointSizeF(7);
-    captionFont_.setBold(true);
-}
+CColorPlate::CColorPlate(QWidget* parent)
+    : fw::OwnerDrawButton(parent),
+      captionFont_(fw::BoldFont(QStringLiteral("Gotham"), 7, fw::FontUnit::Point)),
+      captionBrush_(fw::SolidBrush(0xFF9E9D9D)) {}
 
 CColorPlate::~CColorPlate() = default;
 
@@ -133,20 +136,15 @@ void CColorPlate::Compose(qreal ratio) {
     const QImage snapshot = BackgroundSnapshot(ratio);
     const QRectF plate(0, 0, width_, height_);
     for (int i = 0; i < ImageCount; ++i) {
-        QImage surface(QSize(width_, height_) * ratio, QImage::Format_ARGB32_Premultiplied);
-        surface.setDevicePixelRatio(ratio);
+        QImage surface = fw::CreateSurface(QSize(width_, height_), ratio);
         QPainter p(&surface);
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(plate, snapshot);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         p.setRenderHints(QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-        p.drawImage(plate, images_[i]->ImageFor(ratio));
+        fw::DrawImage(p, images_[i]->ImageFor(ratio), plate);
         const QString& caption = i == OffImage ? offCaption_ : onCaption_;
-        if (!caption.isEmpty()) {
-            p.setFont(captionFont_);
-            p.setPen(captionColour_);
-            p.drawText(plate, Qt::AlignCenter, caption);
-        }
+        fw::DrawStringCentered(p, caption, captionFont_, captionBrush_, plate);
         p.end();
         surfaces_[i] = std::move(surface);
     }
@@ -169,42 +167,35 @@ int CColorPlate::SurfaceToShow() const {
     return shown_;
 }
 
-void CColorPlate::paintEvent(QPaintEvent*) {
-    // Nothing is drawn for a plate whose images are not all there.
+void CColorPlate::OnCtlColor(QPainter& painter) {
+    // Nothing is composed or drawn for a plate whose images are not all there.
     if (!loaded_)
         return;
-    QPainter p(this);
     // The ratio of what is really painted on (the window's back buffer, or an image the plate
     // is rendered into), so that the looks are composed pixel for pixel.
-    QPaintDevice* target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-    const qreal ratio = target ? target->devicePixelRatioF() : devicePixelRatioF();
+    const QPaintDevice* target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = target ? target->devicePixelRatioF() : fw::DevicePixelRatioOf(painter);
     if (!prepared_ || preparedRatio_ != ratio)
         Compose(ratio);
+}
+
+void CColorPlate::DrawItem(QPainter& painter) {
+    if (!loaded_)
+        return;
     const int surface = SurfaceToShow();
     if (surface < 0)
         return;
     shown_ = surface;
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(QPointF(0, 0), surfaces_[surface]);
+    fw::CopySurface(painter, QPointF(0, 0), surfaces_[surface]);
 }
 
-void CColorPlate::mousePressEvent(QMouseEvent* event) {
-    event->accept();
+void CColorPlate::OnLButtonUp(QMouseEvent* event) {
+    HitAt(event->position());
+    fw::OwnerDrawButton::OnLButtonUp(event);
 }
 
-// A quick second click arrives as a double click; it counts as a press like any other.
-void CColorPlate::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
-}
-
-void CColorPlate::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    OnRelease(event->position());
-    event->accept();
-}
-
-void CColorPlate::OnRelease(const QPointF& point) {
+void CColorPlate::HitAt(const QPointF& point) {
     const Hit hit = HitTest(point, enabled_);
     switch (hit.kind) {
     case Hit::Centre:

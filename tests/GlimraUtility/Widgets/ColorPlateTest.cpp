@@ -262,9 +262,10 @@ TEST_F(ColorPlateTest, TransparentPartsShowTheParentAndCaptionsRecompose) {
 
 // Counts the columns of the middle band that differ from the look's own colour: the caption.
 int CaptionWidth(const QImage& shown, const QColor& ground) {
+    const int r = qRound(shown.devicePixelRatio());
     int columns = 0;
-    for (int x = 90; x < 190; ++x) {
-        for (int y = 128; y < 150; ++y) {
+    for (int x = 90 * r; x < 190 * r; ++x) {
+        for (int y = 128 * r; y < 150 * r; ++y) {
             if (shown.pixelColor(x, y) != ground) {
                 ++columns;
                 break;
