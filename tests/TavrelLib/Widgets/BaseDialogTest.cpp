@@ -46,7 +46,9 @@ protected:
 
 TEST(BaseDialogTest, SubclassedButtonsCarryTheirIdNameAndCommand) {
     TempFolder folder;
-    const QString image = WritePng(folder, "B.png", SolidImage(16, 16, 0xFF336699));
+    QImage withHole = SolidImage(16, 16, 0xFF336699);
+    withHole.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    const QString image = WritePng(folder, "B.png", withHole);
     SkinnedProbe dialog;
     dialog.check = [&](SkinnedProbe& d) {
         ASSERT_NE(d.close, nullptr);
@@ -62,6 +64,11 @@ TEST(BaseDialogTest, SubclassedButtonsCarryTheirIdNameAndCommand) {
         d.close->SetImages(image, QString());
         d.close->move(780, 1);
         EXPECT_EQ(d.close->geometry(), QRect(780, 1, 16, 16));
+        // The dialog's tiled background shows through the picture's transparent pixel.
+        d.SetBackground(SolidImage(8, 8, 0xFF204060));
+        const QImage look = d.close->grab().toImage();
+        EXPECT_EQ(look.pixel(0, 0), 0xFF204060u);
+        EXPECT_EQ(look.pixel(5, 5), 0xFF336699u);
         QTest::mouseClick(d.close, Qt::LeftButton, {}, QPoint(8, 8));
         QTest::mouseClick(d.mode, Qt::LeftButton, {}, QPoint(2, 2));
         // Released outside: no command.
