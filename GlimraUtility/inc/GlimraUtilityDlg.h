@@ -2,6 +2,7 @@
 
 #include "Control/LightingActions.h"
 #include "Link/UsbDeviceEntry.h"
+#include "Ostrel.h"
 #include "Protocol/CommManager.h"
 #include "Widgets/BkDialog.h"
 #include "Widgets/Button.h"
@@ -213,6 +214,8 @@ private:
     QLabel* brightness_ = nullptr;
     std::unique_ptr<SettingsMenu> settingsMenu_;
     std::unique_ptr<SystemMenu> systemMenu_;
+    // Holds no threads here; Exit raises its stop flag all the same.
+    Ostrel ostrel_;
     std::uint8_t currentHandle_ = 0;
     OnLightnessButtonClickListener lightnessListener_;
     OnButtonClickListener buttonListener_;

@@ -1,5 +1,6 @@
 #include "GlimraUtilityDlg.h"
 
+#include "AboutDlg.h"
 #include "App/CTavrelLibApp.h"
 #include "App/LoadText.h"
 #include "App/LogFile.h"
@@ -22,10 +23,6 @@
 #include <QPropertyAnimation>
 #include <QWidget>
 
-#if __has_include("AboutDlg.h")
-#include "AboutDlg.h"
-#define GLIMRA_HAVE_ABOUT_DLG 1
-#endif
 
 namespace {
 constexpr int kFadeOutMs = 1500;
@@ -182,10 +179,8 @@ void GlimraUtilityDlg::ShowFromTray() {
 }
 
 void GlimraUtilityDlg::OnHelp() {
-#ifdef GLIMRA_HAVE_ABOUT_DLG
     CAboutDlg about(this);
     about.DoModal();
-#endif
 }
 
 void GlimraUtilityDlg::OnExit() {
@@ -194,6 +189,7 @@ void GlimraUtilityDlg::OnExit() {
     exiting_ = true;
     deviceTable_.reset();
     commManager_.Close();
+    ostrel_.stop = 1;
     FadeOutAndHide();
     EndDialog(fw::IDCANCEL);
 }

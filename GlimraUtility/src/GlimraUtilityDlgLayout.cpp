@@ -51,13 +51,12 @@ QString Language() {
     return app ? app->GetLanguage() : QStringLiteral("en_US");
 }
 
-// A static text drawn in colour over a box of the window's background brush.
+// A static text in its own colour. The box under it stays transparent like every static of
+// the skinned window: a box in the old light background colour would stand out on this skin.
 void PaintLabel(QLabel* label, QColor text) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Window, QColor(0xD1, 0xD1, 0xD0));
     label->setPalette(palette);
-    label->setAutoFillBackground(true);
 }
 
 } // namespace
@@ -185,6 +184,9 @@ void GlimraUtilityDlg::ApplyTexts() {
     SetBackground(1000u);
     default_->SetText(LoadText(1094), QString());
     notFound_->setText(LoadText(1062));
+    // The template's width was made for another font: never cut the message short.
+    if (notFound_->sizeHint().width() > notFound_->width())
+        notFound_->resize(notFound_->sizeHint().width(), notFound_->height());
     colorPlate_->SetText(LoadText(1054), LoadText(1052));
     const QString degrees = QStringLiteral("C\u00B0");
     fanSpeedGraph_->SetTitle(LoadText(1056), QStringLiteral("RPM"));

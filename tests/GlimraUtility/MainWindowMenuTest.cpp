@@ -194,6 +194,39 @@ TEST_F(MainWindowMenuTest, TheSystemMenuComesWithAltSpaceAndOnTheBackground) {
     EXPECT_EQ(result, fw::IDCANCEL);
 }
 
+TEST_F(MainWindowMenuTest, F1AndTheAboutItemShowTheHelpDialog) {
+    StartApp();
+    WithWindow([&](GlimraUtilityDlg& dlg) {
+        ASSERT_TRUE(WaitForConnectionChange(dlg));
+        QWidget* window = dlg.Widget();
+        // The help dialog runs modally over the window: note it, then close it.
+        auto helpShownBy = [&](const std::function<void()>& trigger) {
+            QString title;
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                if (modal && modal != window && !QApplication::activePopupWidget()) {
+                    watch.stop();
+                    title = modal->windowTitle();
+                    modal->close();
+                }
+            });
+            watch.start(10);
+            trigger();
+            return title;
+        };
+        const QString f1 = helpShownBy([&] { QTest::keyClick(window, Qt::Key_F1); });
+        EXPECT_FALSE(f1.isEmpty());
+        EXPECT_EQ(helpShownBy([&] {
+                      ReadPopupShownBy(
+                          [&] { QTest::keyClick(window, Qt::Key_Space, Qt::AltModifier); },
+                          QStringLiteral("About GlimraUtility(&A)..."));
+                  }),
+                  f1);
+        EXPECT_TRUE(window->isVisible());
+    });
+}
+
 TEST_F(MainWindowMenuTest, EscapeAndEnterEndTheWindowAtOnceAndCloseRunsExit) {
     StartApp();
     struct Case {
