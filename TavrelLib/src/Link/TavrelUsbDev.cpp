@@ -101,8 +101,10 @@ int TavrelUsbDev::Write(const void* data, unsigned length) {
         lastWriteFailed_ = true;
         return 1;
     }
-    const HidResult result = HidWrite(&channel_, data, static_cast<std::uint16_t>(length));
+    // Stale input goes before the request leaves, so that nothing can empty the queue between
+    // the request and its answer.
     HidFlush(&channel_);
+    const HidResult result = HidWrite(&channel_, data, static_cast<std::uint16_t>(length));
     lastWriteFailed_ = result != HID_SUCCESS;
     return result == HID_SUCCESS ? 1 : 0;
 }
