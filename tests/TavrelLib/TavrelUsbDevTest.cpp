@@ -136,6 +136,30 @@ TEST_F(TavrelUsbDevTest, DisconnectedLinkSendsNothingAndReadsNothing) {
     EXPECT_TRUE(fake_->Written(0).empty());
 }
 
+// However many interfaces there are and whichever member holds the controller, a scan lists
+// them once for the whole table and an open once for counting and opening.
+TEST_F(TavrelUsbDevTest, ScanAndOpenEachListTheInterfacesOnce) {
+    for (int i = 0; i < 5; ++i)
+        fake_->Add(0x1234, 0x0002);
+    fake_->Add(kVendor, kProduct, L"", 0);
+    const std::size_t second = fake_->Add(kVendor, kProduct, L"", 1);
+    link_->SetDeviceTable(nullptr, table_, 2);
+
+    std::size_t before = fake_->Enumerations();
+    EXPECT_EQ(link_->Scan(), 1);
+    EXPECT_EQ(fake_->Enumerations() - before, 1u);
+    EXPECT_EQ(table_[0].present, 1);
+    EXPECT_EQ(table_[1].present, 0);
+
+    before = fake_->Enumerations();
+    ASSERT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(fake_->Enumerations() - before, 1u);
+    // Two interfaces: opened shared, the first one whose serial matches.
+    EXPECT_EQ(fake_->OpenConnections(5), 1u);
+    EXPECT_EQ(fake_->OpenConnections(second), 0u);
+    EXPECT_EQ(fake_->OpenAttempts().back().share, fw::HidShare::Shared);
+}
+
 TEST_F(TavrelUsbDevTest, OpenBeyondTheTableStaysDisconnected) {
     fake_->Add(kVendor, kProduct);
     UseTable();

@@ -161,6 +161,11 @@ RecordingHidBackend::Operations(std::size_t index) const {
     return entries_.at(index).operations;
 }
 
+std::size_t RecordingHidBackend::Enumerations() const {
+    std::lock_guard lock(mutex_);
+    return enumerations_;
+}
+
 unsigned RecordingHidBackend::LastReadTimeout() const {
     std::lock_guard lock(mutex_);
     return lastReadTimeout_;
@@ -186,6 +191,7 @@ void RecordingHidBackend::Announce(HidDeviceEvent event, std::size_t index) {
 
 std::vector<HidInterfaceInfo> RecordingHidBackend::Enumerate() {
     std::lock_guard lock(mutex_);
+    ++enumerations_;
     std::vector<HidInterfaceInfo> present;
     for (const Entry& entry : entries_) {
         if (entry.present)

@@ -61,6 +61,7 @@ public:
     std::vector<Operation> Operations(std::size_t index) const;
     std::size_t OpenConnections(std::size_t index) const;
     std::vector<OpenAttempt> OpenAttempts() const;
+    std::size_t Enumerations() const; // calls of Enumerate so far
     unsigned LastReadTimeout() const;
     unsigned LastWriteTimeout() const;
     const HidInterfaceInfo& Info(std::size_t index) const;
@@ -104,6 +105,7 @@ private:
     mutable std::mutex mutex_;
     std::deque<Entry> entries_; // deque: references stay valid as entries are added
     std::vector<OpenAttempt> attempts_;
+    std::size_t enumerations_ = 0;
     std::mutex watchMutex_; // held while announcing
     std::vector<Watcher*> watchers_;
     unsigned lastReadTimeout_ = 0;
