@@ -1,0 +1,181 @@
+// The button skins of the image folder: the title bar's Close, Min and Setting, the
+// brightness Plus and Minus, the lighting-mode selector and the Default button. The button
+// draws its caption itself, so DEFAULT carries none.
+#include "SkinArt.h"
+
+#include <QLinearGradient>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cmath>
+
+namespace skin {
+
+namespace {
+
+constexpr QSize TitleButtonSize(20, 20);
+constexpr QSize RoundButtonSize(27, 27);
+constexpr QSize ModeSize(24, 24);
+constexpr QSize DefaultSize(178, 32);
+
+enum class Look { Normal, Hover };
+
+void TitleButtonGround(QPainter& p, Look look, const QColor& hoverFill) {
+    if (look != Look::Hover)
+        return;
+    p.setPen(Qt::NoPen);
+    p.setBrush(hoverFill);
+    p.drawRoundedRect(QRectF(1, 2, 18, 17), 4, 4);
+}
+
+QPen GlyphPen(Look look) {
+    return QPen(look == Look::Hover ? QColor(Qt::white) : palette::Glyph, 1.6, Qt::SolidLine,
+                Qt::RoundCap, Qt::RoundJoin);
+}
+
+void Close(QPainter& p, Look look) {
+    TitleButtonGround(p, look, palette::Close);
+    p.setPen(GlyphPen(look));
+    p.drawLine(QPointF(6.5, 7), QPointF(13.5, 14));
+    p.drawLine(QPointF(13.5, 7), QPointF(6.5, 14));
+}
+
+void Min(QPainter& p, Look look) {
+    TitleButtonGround(p, look, QColor(0xFF, 0xFF, 0xFF, 0x24));
+    p.setPen(GlyphPen(look));
+    p.drawLine(QPointF(6, 10.5), QPointF(14, 10.5));
+}
+
+void Setting(QPainter& p, Look look) {
+    TitleButtonGround(p, look, QColor(0xFF, 0xFF, 0xFF, 0x24));
+    // A gear: eight teeth around a ring.
+    const QPointF c(10, 10.5);
+    QPainterPath gear;
+    for (int i = 0; i < 16; ++i) {
+        const qreal r = (i % 2 == 0) ? 6.6 : 4.9;
+        const qreal a0 = (i * 22.5 - 7.5) * M_PI / 180;
+        const qreal a1 = (i * 22.5 + 7.5) * M_PI / 180;
+        const QPointF p0(c.x() + r * std::cos(a0), c.y() + r * std::sin(a0));
+        const QPointF p1(c.x() + r * std::cos(a1), c.y() + r * std::sin(a1));
+        if (i == 0)
+            gear.moveTo(p0);
+        else
+            gear.lineTo(p0);
+        gear.lineTo(p1);
+    }
+    gear.closeSubpath();
+    QPainterPath hole;
+    hole.addEllipse(c, 2.2, 2.2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(look == Look::Hover ? QColor(Qt::white) : palette::Glyph);
+    p.drawPath(gear.subtracted(hole));
+}
+
+// Plus and Minus: a round button with a ring that lights up in the accent colour on hover.
+void Round(QPainter& p, Look look, bool plus) {
+    const QPointF c(13.5, 13.5);
+    QLinearGradient fill(0, 1, 0, 26);
+    fill.setColorAt(0, look == Look::Hover ? QColor(0x3A, 0x3E, 0x46) : QColor(0x33, 0x36, 0x3D));
+    fill.setColorAt(1, look == Look::Hover ? QColor(0x26, 0x29, 0x2F) : palette::ControlFill);
+    p.setPen(QPen(look == Look::Hover ? palette::Accent : palette::ControlEdge, 1.5));
+    p.setBrush(fill);
+    p.drawEllipse(c, 12, 12);
+    p.setPen(QPen(look == Look::Hover ? QColor(Qt::white) : QColor(0xD0, 0xD3, 0xD8), 2,
+                  Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(c.x() - 5, c.y()), QPointF(c.x() + 5, c.y()));
+    if (plus)
+        p.drawLine(QPointF(c.x(), c.y() - 5), QPointF(c.x(), c.y() + 5));
+}
+
+enum class Mode { Normal, Hover, Selected, SelectedHover, Disabled };
+
+// The lighting-mode selector: a round socket whose centre lights in the accent colour when
+// the mode is the chosen one.
+void ModeButton(QPainter& p, Mode mode) {
+    const QPointF c(12, 12);
+    const bool selected = mode == Mode::Selected || mode == Mode::SelectedHover;
+    const bool hover = mode == Mode::Hover || mode == Mode::SelectedHover;
+    QColor ring = palette::ControlEdge;
+    if (mode == Mode::Disabled)
+        ring = QColor(0x3A, 0x3C, 0x41);
+    else if (selected)
+        ring = hover ? palette::AccentBright : palette::Accent;
+    else if (hover)
+        ring = QColor(0x9A, 0x9F, 0xA8);
+
+    if (selected) {
+        QRadialGradient halo(c, 12);
+        halo.setColorAt(0.6, QColor(palette::Accent.red(), palette::Accent.green(),
+                                    palette::Accent.blue(), hover ? 0x70 : 0x48));
+        halo.setColorAt(
+            1, QColor(palette::Accent.red(), palette::Accent.green(), palette::Accent.blue(), 0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(halo);
+        p.drawEllipse(c, 12, 12);
+    }
+    p.setPen(QPen(ring, 1.6));
+    p.setBrush(mode == Mode::Disabled
+                   ? QColor(0x1E, 0x1F, 0x23)
+                   : (hover ? QColor(0x30, 0x33, 0x3A) : QColor(0x20, 0x22, 0x27)));
+    p.drawEllipse(c, 8.5, 8.5);
+    if (selected) {
+        QRadialGradient dot(c - QPointF(1, 1), 5);
+        dot.setColorAt(0, hover ? QColor(Qt::white) : palette::AccentBright);
+        dot.setColorAt(1, palette::Accent);
+        p.setPen(Qt::NoPen);
+        p.setBrush(dot);
+        p.drawEllipse(c, 4.5, 4.5);
+    } else if (hover) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x6B, 0x70, 0x78));
+        p.drawEllipse(c, 3, 3);
+    }
+}
+
+// Default: a light pill, so that the button's dark grey caption reads well on it.
+void DefaultButton(QPainter& p, Look look) {
+    const QRectF r(0.5, 0.5, DefaultSize.width() - 1, DefaultSize.height() - 1);
+    QLinearGradient fill(0, 0, 0, DefaultSize.height());
+    fill.setColorAt(0, look == Look::Hover ? QColor(0xFA, 0xFB, 0xFC) : QColor(0xE2, 0xE4, 0xE7));
+    fill.setColorAt(1, look == Look::Hover ? QColor(0xDC, 0xE0, 0xE4) : QColor(0xC4, 0xC7, 0xCC));
+    p.setPen(QPen(look == Look::Hover ? palette::Accent : QColor(0x8E, 0x92, 0x99), 1));
+    p.setBrush(fill);
+    p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
+    // A highlight along the top edge.
+    p.setPen(QPen(QColor(0xFF, 0xFF, 0xFF, 0x90), 1));
+    p.drawLine(QPointF(16, 1.5), QPointF(DefaultSize.width() - 16, 1.5));
+}
+
+} // namespace
+
+bool WriteButtons(const QString& folder) {
+    const QString f = folder + QLatin1Char('/');
+    bool ok = true;
+    const auto pair = [&](const QString& name, QSize size, const auto& paint) {
+        ok = SaveBoth(f + name + ".png", size, [&](QPainter& p) { paint(p, Look::Normal); }) && ok;
+        ok = SaveBoth(f + name + "_HOVER.png", size, [&](QPainter& p) { paint(p, Look::Hover); }) &&
+             ok;
+    };
+    pair(QStringLiteral("CLOSE_WIN"), TitleButtonSize, Close);
+    pair(QStringLiteral("MIN"), TitleButtonSize, Min);
+    pair(QStringLiteral("SETTING"), TitleButtonSize, Setting);
+    pair(QStringLiteral("PLUS"), RoundButtonSize, [](QPainter& p, Look l) { Round(p, l, true); });
+    pair(QStringLiteral("MINUS"), RoundButtonSize, [](QPainter& p, Look l) { Round(p, l, false); });
+    pair(QStringLiteral("DEFAULT"), DefaultSize, DefaultButton);
+
+    const struct {
+        const char* suffix;
+        Mode mode;
+    } modes[] = {{"", Mode::Normal},
+                 {"_HOVER", Mode::Hover},
+                 {"_DISABLE", Mode::Disabled},
+                 {"_SELECTED", Mode::Selected},
+                 {"_SELECTED_HOVER", Mode::SelectedHover}};
+    for (const auto& m : modes)
+        ok = SaveBoth(f + "MODE" + m.suffix + ".png", ModeSize,
+                      [&](QPainter& p) { ModeButton(p, m.mode); }) &&
+             ok;
+    return ok;
+}
+
+} // namespace skin
