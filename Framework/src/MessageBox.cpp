@@ -9,9 +9,23 @@
 
 namespace fw {
 
+namespace {
+MessageBoxHook& Hook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+} // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+    Hook() = std::move(hook);
+}
+
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
+    // A copy: the hook may replace itself while it answers.
+    if (const MessageBoxHook hook = Hook())
+        return hook(text, caption, style);
     if (!qEnvironmentVariableIsEmpty("GLIMRA_AUTO_DISMISS"))
         return IDOK;
     const QString title = caption.isEmpty() ? QCoreApplication::applicationName() : caption;

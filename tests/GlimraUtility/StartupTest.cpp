@@ -41,6 +41,8 @@ public:
             e.remove(name);
         e.insert("QT_QPA_PLATFORM", "offscreen");
         e.insert("XDG_RUNTIME_DIR", runtime.Path());
+        // The program writes its fonts to the user's fonts folder: keep ours out of it.
+        e.insert("XDG_DATA_HOME", runtime.File("data"));
         e.insert("GLIMRA_AUTO_DISMISS", "1");
         for (auto it = env.begin(); it != env.end(); ++it)
             e.insert(it.key(), it.value());

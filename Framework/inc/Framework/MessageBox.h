@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace fw {
@@ -12,5 +14,11 @@ enum : unsigned { MB_OK = 0x0, MB_OKCANCEL = 0x1 };
 // started us from a terminal sees it. With GLIMRA_AUTO_DISMISS set (tests, headless runs) the
 // box is not shown and the answer is IDOK.
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style);
+
+// Tests see every box and give its answer here, instead of a shown box or GLIMRA_AUTO_DISMISS.
+// An empty function restores the normal boxes.
+using MessageBoxHook =
+    std::function<int(const QString& text, const QString& caption, unsigned style)>;
+void SetMessageBoxHook(MessageBoxHook hook);
 
 } // namespace fw

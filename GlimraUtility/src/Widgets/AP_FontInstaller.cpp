@@ -3,16 +3,30 @@
 #include "Framework/Resources.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
 #include <QFontDatabase>
 
+namespace {
+
+// The skin draws its captions in this family; our "FONTS" resources are League Spartan faces.
+const QString CaptionFamily = QStringLiteral("Gotham");
+const QString CaptionFaces = QStringLiteral("League Spartan");
+// Simplified Chinese families, in order of preference, for the Chinese captions.
+const char* const ChineseFamilies[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC",
+                                       "Source Han Sans SC", "WenQuanYi Zen Hei", "AR PL UMing CN"};
+
+} // namespace
+
 CAP_FontInstaller::CAP_FontInstaller() {
-    // The user's own fonts folder; nothing is written there yet (see InstallFonts).
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
     if (data.isEmpty())
         data = QDir::homePath() + QStringLiteral("/.local/share");
     fontsFolder_ = data + QStringLiteral("/fonts/");
 }
 
+// The records go; the written files and the added fonts stay.
 CAP_FontInstaller::~CAP_FontInstaller() = default;
 
 CAP_FontInstaller& CAP_FontInstaller::AddFont(const QString& name, int resourceId,
@@ -26,6 +40,7 @@ CAP_FontInstaller& CAP_FontInstaller::AddFont(const QString& name, int resourceI
     record->resourceId = resourceId;
     record->resourceType = type;
     record->present = IsFontInstalled(name);
+    record->installed = false;
     fonts_.push_back(std::move(record));
     return *this;
 }
@@ -42,18 +57,60 @@ bool CAP_FontInstaller::FindFont(const QString& name, FONT_DETAILS** record) con
 }
 
 bool CAP_FontInstaller::IsFontInstalled(const QString& name) {
-    return QFontDatabase::families().contains(name);
+    return QFontDatabase::families().contains(name, Qt::CaseSensitive);
+}
+
+bool CAP_FontInstaller::ExtractFontResource(const QString& path, int resourceId,
+                                            const QString& type) {
+    const QByteArray data = fw::Resources::LoadRaw(type, static_cast<unsigned>(resourceId));
+    if (data.isEmpty())
+        return false;
+    // The user's fonts folder need not exist yet.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(data) == data.size();
+    file.close();
+    return written;
 }
 
 bool CAP_FontInstaller::InstallFonts() {
-    bool all = true;
-    for (const auto& font : fonts_) {
-        if (font->present || font->installed)
-            continue;
-        const QByteArray data =
-            fw::Resources::LoadRaw(font->resourceType, static_cast<unsigned>(font->resourceId));
-        font->installed = !data.isEmpty() && QFontDatabase::addApplicationFontFromData(data) >= 0;
-        all = all && font->installed;
+    bool result = true;
+    QStringList added;
+    for (const auto& listed : fonts_) {
+        FONT_DETAILS* font = nullptr;
+        bool outcome = false;
+        if (FindFont(listed->name, &font) && !font->installed && !font->present &&
+            ExtractFontResource(font->path, font->resourceId, font->resourceType)) {
+            const int id = QFontDatabase::addApplicationFont(font->path);
+            font->installed = id >= 0;
+            if (font->installed)
+                added << QFontDatabase::applicationFontFamilies(id);
+            outcome = font->installed;
+        }
+        result = result && outcome;
     }
-    return all;
+    MapCaptionFamily(added);
+    return result;
+}
+
+void CAP_FontInstaller::MapCaptionFamily(const QStringList& added) {
+    QStringList substitutes = added;
+    if (!substitutes.contains(CaptionFaces))
+        substitutes << CaptionFaces;
+    const QStringList families = QFontDatabase::families();
+    for (const char* chinese : ChineseFamilies) {
+        if (families.contains(QLatin1String(chinese))) {
+            substitutes << QLatin1String(chinese);
+            break;
+        }
+    }
+    substitutes.removeDuplicates();
+    QFont::removeSubstitutions(CaptionFamily);
+    QFont::insertSubstitutions(CaptionFamily, substitutes);
+}
+
+QStringList CAP_FontInstaller::CaptionSubstitutes() {
+    return QFont::substitutes(CaptionFamily);
 }

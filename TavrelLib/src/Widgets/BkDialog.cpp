@@ -1,0 +1,111 @@
+#include "Widgets/BkDialog.h"
+
+#include "Framework/Drawing/Images.h"
+#include "Framework/Drawing/Surface.h"
+#include "Framework/Resources.h"
+
+#include <QAbstractSlider>
+#include <QDialog>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+BkDialog::BkDialog(unsigned templateId, fw::Dialog* parent) : TrBaseDialog(templateId, parent) {}
+
+BkDialog::~BkDialog() {
+    background_ = QImage();
+    dense_ = QImage();
+    backgroundWidth_ = 0;
+    backgroundHeight_ = 0;
+}
+
+int BkDialog::SetBackground(unsigned bitmapId) {
+    const QImage bitmap = fw::Resources::LoadBitmap(bitmapId);
+    QImage dense;
+    if (!bitmap.isNull())
+        dense = fw::LoadImageFile(
+            QStringLiteral("%1/bitmap/%2@2x.png").arg(fw::Resources::Source()).arg(bitmapId));
+    return SetBackground(bitmap, dense);
+}
+
+int BkDialog::SetBackground(const QImage& bitmap, const QImage& dense) {
+    background_ = QImage();
+    dense_ = QImage();
+    backgroundWidth_ = 0;
+    backgroundHeight_ = 0;
+    if (!bitmap.isNull()) {
+        background_ = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        background_.setDevicePixelRatio(1.0);
+        backgroundWidth_ = background_.width();
+        backgroundHeight_ = background_.height();
+        if (dense.size() == 2 * background_.size()) {
+            dense_ = dense.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            dense_.setDevicePixelRatio(2.0);
+        }
+    }
+    if (Widget())
+        Widget()->update();
+    return 0;
+}
+
+void BkDialog::PaintBackground(QPainter& painter, const QSize& client) const {
+    if (background_.isNull() || client.isEmpty())
+        return;
+    const qreal ratio = fw::DevicePixelRatioOf(painter);
+    QImage surface = fw::CreateSurface(client, ratio);
+    if (surface.isNull())
+        return;
+    const QImage& tile = ratio > 1.0 && !dense_.isNull() ? dense_ : background_;
+    {
+        QPainter memory(&surface);
+        const QColor fill =
+            Widget() ? Widget()->palette().color(Widget()->backgroundRole()) : QColor(Qt::white);
+        memory.fillRect(QRect(QPoint(0, 0), client), fill);
+        // Rows from the top, copies from the left; the last row and column are clipped.
+        for (int y = 0; y < client.height(); y += backgroundHeight_)
+            for (int x = 0; x < client.width(); x += backgroundWidth_)
+                fw::DrawImage(memory, tile, QRectF(x, y, backgroundWidth_, backgroundHeight_));
+    }
+    fw::CopySurface(painter, QPointF(0, 0), surface);
+}
+
+bool BkDialog::StartSystemMove() {
+    QWindow* window = Widget() ? Widget()->windowHandle() : nullptr;
+    return window && window->startSystemMove();
+}
+
+void BkDialog::MakeStaticsTransparent() {
+    if (!Widget())
+        return;
+    for (QLabel* label : Widget()->findChildren<QLabel*>())
+        label->setAutoFillBackground(!transparentStatics_);
+    // Track bars keep the colours their style gives them.
+    for (QAbstractSlider* slider : Widget()->findChildren<QAbstractSlider*>())
+        slider->setAutoFillBackground(true);
+}
+
+bool BkDialog::OnWidgetEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Paint:
+        if (!background_.isNull()) {
+            QPainter painter(Widget());
+            PaintBackground(painter, Widget()->size());
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (dragMove_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            StartSystemMove();
+        break;
+    case QEvent::Resize:
+        if (!background_.isNull())
+            Widget()->update();
+        break;
+    case QEvent::Polish:
+        MakeStaticsTransparent();
+        break;
+    default:
+        break;
+    }
+    return TrBaseDialog::OnWidgetEvent(event);
+}
