@@ -1,5 +1,6 @@
 #include "Framework/Dialog.h"
 
+#include "Framework/FileException.h"
 #include "Framework/Resources.h"
 
 #include <QDialog>
@@ -204,7 +205,9 @@ int Dialog::DoModal() {
     running_ = true;
     result_ = 0;
     ModalStack().push_back(this);
-    OnInitDialog(); // its result only concerns the initial focus, which Qt sets itself
+    // Its result only concerns the initial focus, which Qt sets itself. A file error ends the
+    // initialisation where it was raised; the dialog still runs.
+    RunReportingFileErrors([this] { OnInitDialog(); });
     // A dialog ended during its initialisation never enters the modal loop.
     if (running_)
         widget_->exec();

@@ -1,5 +1,7 @@
 #include "Framework/Window.h"
 
+#include "Framework/FileException.h"
+
 #include <QThread>
 #include <QTimerEvent>
 
@@ -15,7 +17,10 @@ LRESULT Window::WindowProc(unsigned msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     // Copy: a handler may replace its own entry while it runs.
     Handler handler = it->second;
-    return handler(wParam, lParam);
+    LRESULT result = 0;
+    // A file error ends the handler's work and is reported; the message then gives 0.
+    RunReportingFileErrors([&] { result = handler(wParam, lParam); });
+    return result;
 }
 
 void Window::OnMessage(unsigned msg, Handler handler) {

@@ -1,0 +1,219 @@
+#include "Widgets/ColorPlate.h"
+
+#include "Framework/Drawing/Brushes.h"
+#include "Framework/Drawing/Fonts.h"
+#include "Framework/Drawing/Images.h"
+#include "Framework/Drawing/Surface.h"
+#include "Framework/Drawing/Text.h"
+#include "Framework/FileException.h"
+
+#include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPixmap>
+
+#include <cmath>
+
+namespace {
+
+// The hit test's answer for one point.
+struct Hit {
+    enum Kind { Miss, Centre, Ring } kind = Miss;
+    int swatch = 0;
+};
+
+Hit HitTest(const QPointF& point, bool enabled) {
+    const float px = static_cast<float>(point.x());
+    const float py = static_cast<float>(point.y());
+    const double dx = CColorPlate::CentreX - px;
+    const double dy = CColorPlate::CentreY - py;
+    const double d2 = dx * dx + dy * dy;
+    if (d2 <= CColorPlate::SwitchRadius * CColorPlate::SwitchRadius)
+        return {Hit::Centre, 0};
+    if (!enabled || d2 < CColorPlate::RingInner * CColorPlate::RingInner ||
+        d2 > CColorPlate::RingOuter * CColorPlate::RingOuter)
+        return {};
+    double a = std::atan2(dy, dx) * 180.0 / M_PI;
+    if (a < 0)
+        a += 360.0;
+    const int swatch = CColorPlate::SwatchAtAngle(a);
+    if (swatch == 0)
+        return {};
+    return {Hit::Ring, swatch};
+}
+
+} // namespace
+
+// Swatch n (1..7) covers the open interval 45n - 22.5 to 45n + 22.5 degrees; swatch 8 wraps
+// over 0.
+int CColorPlate::SwatchAtAngle(double a) {
+    if ((a > 337.5 && a <= 360.0) || (a >= 0.0 && a < 22.5))
+        return 8;
+    for (int swatch = 1; swatch < SwatchCount; ++swatch) {
+        const double middle = 45.0 * swatch;
+        if (a > middle - 22.5 && a < middle + 22.5)
+            return swatch;
+    }
+    return 0;
+}
+
+CColorPlate::CColorPlate(QWidget* parent)
+    : fw::OwnerDrawButton(parent),
+      captionFont_(fw::BoldFont(QStringLiteral("Gotham"), 7, fw::FontUnit::Point)),
+      captionBrush_(fw::SolidBrush(0xFF9E9D9D)) {}
+
+CColorPlate::~CColorPlate() = default;
+
+void CColorPlate::Load(const QString& onImage, const QString& offImage,
+                       const std::array<QString, SwatchCount>& swatchImages, int selected,
+                       bool on) {
+    loaded_ = false;
+    prepared_ = false;
+    std::array<const QString*, ImageCount> paths{};
+    paths[0] = &onImage;
+    for (int i = 0; i < SwatchCount; ++i)
+        paths[1 + i] = &swatchImages[i];
+    paths[OffImage] = &offImage;
+    for (int i = 0; i < ImageCount; ++i) {
+        auto image = std::make_unique<GdiPlusBitmapResource>();
+        if (!image->Load(*paths[i]))
+            throw fw::FileException(fw::FileException::FileNotFound, 2,
+                                    QStringLiteral("Can not find color image."));
+        images_[i] = std::move(image);
+    }
+    loaded_ = true;
+    width_ = images_[0]->Width();
+    height_ = images_[0]->Height();
+    resize(width_, height_);
+    selected_ = selected;
+    on_ = on;
+    // The composed looks cover the whole control.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    update();
+}
+
+void CColorPlate::SetText(const QString& onCaption, const QString& offCaption) {
+    onCaption_ = onCaption;
+    offCaption_ = offCaption;
+    prepared_ = false;
+    update();
+}
+
+void CColorPlate::SetSelectedIndex(int swatch) {
+    selected_ = swatch;
+    paintMode_ = Selected;
+    update();
+}
+
+void CColorPlate::SetOn(bool on) {
+    on_ = on;
+    paintMode_ = FollowState;
+    update();
+}
+
+void CColorPlate::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    paintMode_ = FollowState;
+    update();
+}
+
+void CColorPlate::SetOnColorPlateClickListener(OnColorPlateClickListener* listener) {
+    listener_ = listener;
+}
+
+QImage CColorPlate::BackgroundSnapshot(qreal ratio) const {
+    QPixmap snapshot(QSize(width_, height_) * ratio);
+    snapshot.setDevicePixelRatio(ratio);
+    snapshot.fill(Qt::transparent);
+    // The parent's own painting under the plate, without its other children.
+    if (QWidget* parent = parentWidget())
+        parent->render(&snapshot, QPoint(), QRegion(QRect(pos(), QSize(width_, height_))),
+                       QWidget::DrawWindowBackground);
+    return snapshot.toImage();
+}
+
+void CColorPlate::Compose(qreal ratio) {
+    const QImage snapshot = BackgroundSnapshot(ratio);
+    const QRectF plate(0, 0, width_, height_);
+    for (int i = 0; i < ImageCount; ++i) {
+        QImage surface = fw::CreateSurface(QSize(width_, height_), ratio);
+        QPainter p(&surface);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(plate, snapshot);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setRenderHints(QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+        fw::DrawImage(p, images_[i]->ImageFor(ratio), plate);
+        const QString& caption = i == OffImage ? offCaption_ : onCaption_;
+        fw::DrawStringCentered(p, caption, captionFont_, captionBrush_, plate);
+        p.end();
+        surfaces_[i] = std::move(surface);
+    }
+    prepared_ = true;
+    preparedRatio_ = ratio;
+}
+
+int CColorPlate::SurfaceToShow() const {
+    const int swatch = selected_ >= 1 && selected_ <= SwatchCount ? selected_ : 0;
+    switch (paintMode_) {
+    case Selected:
+        return swatch;
+    case FollowState:
+        if (!on_)
+            return OffImage;
+        return enabled_ ? swatch : 0;
+    case Keep:
+        break;
+    }
+    return shown_;
+}
+
+void CColorPlate::OnCtlColor(QPainter& painter) {
+    // Nothing is composed or drawn for a plate whose images are not all there.
+    if (!loaded_)
+        return;
+    // The ratio of what is really painted on (the window's back buffer, or an image the plate
+    // is rendered into), so that the looks are composed pixel for pixel.
+    const QPaintDevice* target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = target ? target->devicePixelRatioF() : fw::DevicePixelRatioOf(painter);
+    if (!prepared_ || preparedRatio_ != ratio)
+        Compose(ratio);
+}
+
+void CColorPlate::DrawItem(QPainter& painter) {
+    if (!loaded_)
+        return;
+    const int surface = SurfaceToShow();
+    if (surface < 0)
+        return;
+    shown_ = surface;
+    fw::CopySurface(painter, QPointF(0, 0), surfaces_[surface]);
+}
+
+void CColorPlate::OnLButtonUp(QMouseEvent* event) {
+    HitAt(event->position());
+    fw::OwnerDrawButton::OnLButtonUp(event);
+}
+
+void CColorPlate::HitAt(const QPointF& point) {
+    const Hit hit = HitTest(point, enabled_);
+    switch (hit.kind) {
+    case Hit::Centre:
+        paintMode_ = FollowState;
+        on_ = !on_;
+        break;
+    case Hit::Ring:
+        selected_ = hit.swatch;
+        on_ = true;
+        paintMode_ = Selected;
+        break;
+    case Hit::Miss:
+        paintMode_ = Keep;
+        break;
+    }
+    if (listener_ && paintMode_ == Selected)
+        listener_->onColorClick(selected_);
+    else if (listener_ && paintMode_ == FollowState)
+        listener_->onSwitchClick(on_);
+    update();
+}
