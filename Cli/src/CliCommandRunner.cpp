@@ -10,17 +10,11 @@
 #include "Control/LightingActions.h"
 #include "Task/FirmwareImageCheck.h"
 
-#include <QJsonDocument>
 #include <QTextStream>
 
 namespace {
 
 using Command = CliRequest::Command;
-
-void OutJson(const QJsonObject& object) {
-    Out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) +
-        QLatin1Char('\n'));
-}
 
 QString ModeText(int modeIndex) {
     const QString name = CliNames::ModeName(modeIndex);
@@ -54,7 +48,10 @@ int CliCommandRunner::Run() {
             return ExitUsage;
         }
     }
+    return OnController();
+}
 
+int CliCommandRunner::OnController() {
     CliConnection connection;
     switch (connection.Connect()) {
     case CliConnection::Result::Connected:
@@ -67,6 +64,11 @@ int CliCommandRunner::Run() {
             OutJson(QJsonObject{{"connected", false}});
         Err(QStringLiteral("glimractl: no controller found (USB 04d9:8008)\n"));
         return ExitNoController;
+    case CliConnection::Result::InUse:
+        if (request_.command == Command::Status && request_.json)
+            OutJson(QJsonObject{{"connected", false}, {"in_use", true}});
+        Err(CliConnection::InUseHelp());
+        return ExitInUse;
     }
 
     // As the window after connecting: read layout and version, derive what the controls show.
@@ -83,12 +85,23 @@ int CliCommandRunner::Run() {
         return Status(connection, actions, answered);
     case Command::Recover:
         connection.Protocol()->LeaveUpgradeMode();
-        return ExitSuccess;
+        return Delivered(connection, ExitSuccess);
     case Command::Firmware:
         return Firmware(connection);
     default:
-        return Lighting(actions);
+        return Delivered(connection, Lighting(actions));
     }
+}
+
+int CliCommandRunner::Delivered(CliConnection& connection, int exitCode) {
+    // The link sends without asking for an answer; only its last write tells whether the
+    // command reached the controller at all.
+    if (exitCode == ExitSuccess && connection.Manager().LastWriteFailed()) {
+        Err(QStringLiteral("glimractl: the command did not reach the controller (it was "
+                           "unplugged, or the write failed)\n"));
+        return ExitNoAnswer;
+    }
+    return exitCode;
 }
 
 int CliCommandRunner::List() {
@@ -177,7 +190,7 @@ int CliCommandRunner::Firmware(CliConnection& connection) {
         Err(QStringLiteral("glimractl: nothing was changed\n"));
         return ExitSuccess;
     }
-    CliFirmwareUpdate update(connection.Manager(), request_.file);
+    CliFirmwareUpdate update(connection.Manager(), request_.file, request_.json);
     return update.Run();
 }
 

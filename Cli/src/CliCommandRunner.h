@@ -7,7 +7,8 @@ class LightingActions;
 
 // Carries out one request: connects and refreshes as the main window does after connecting,
 // then performs the action the way the window's control would, refusing what that control
-// would not allow.
+// would not allow. Checks that need no controller come before OnController, the one place
+// that opens it.
 class CliCommandRunner {
 public:
     explicit CliCommandRunner(const CliRequest& request) : request_(request) {}
@@ -17,6 +18,10 @@ public:
 
 private:
     int List();
+    // Everything that talks to the controller: connect, refresh, act.
+    int OnController();
+    // exitCode, unless the last write of a command that succeeded never reached the controller.
+    int Delivered(CliConnection& connection, int exitCode);
     int Status(CliConnection& connection, LightingActions& actions, bool answered);
     int Lighting(LightingActions& actions);
     int Firmware(CliConnection& connection);

@@ -4,8 +4,10 @@
 enum CliExitCode : int {
     ExitSuccess = 0,
     ExitNoController = 1,
-    ExitUsage = 2,
-    ExitNoAnswer = 3, // the controller did not answer, or the update failed
+    ExitUsage = 2,    // also a firmware image that cannot be sent
+    ExitNoAnswer = 3, // the controller did not answer, a command did not reach it, or the update
+                      // failed
     ExitPermission = 4,
     ExitRefused = 5, // the window would have this control disabled in the current mode
+    ExitInUse = 6,   // another program held the controller for longer than the tool waits
 };

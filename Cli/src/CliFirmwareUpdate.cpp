@@ -2,6 +2,7 @@
 
 #include "CliExitCode.h"
 #include "CliOutput.h"
+#include "Control/LightingActions.h"
 #include "Protocol/CommManager.h"
 #include "Protocol/CommMessages.h"
 #include "Task/FirmwareFileInfo.h"
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr std::uintptr_t ReconnectTimer = 0;
+constexpr std::uintptr_t ReturnTimer = 1;
 constexpr int BarWidth = 40;
 
 // Ctrl-C and SIGTERM during an update reach the event loop through this pipe, so the task is
@@ -56,8 +58,10 @@ private:
 
 } // namespace
 
-CliFirmwareUpdate::CliFirmwareUpdate(CommManager& connection, const QString& firmwarePath)
-    : connection_(connection), firmwarePath_(firmwarePath), bar_(StdoutIsTerminal()) {
+CliFirmwareUpdate::CliFirmwareUpdate(CommManager& connection, const QString& firmwarePath,
+                                     bool json)
+    : connection_(connection), firmwarePath_(firmwarePath), json_(json),
+      bar_(!json && StdoutIsTerminal()) {
     OnMessage(fw::WM_TIMER, [this](fw::WPARAM id, fw::LPARAM) { return OnTimer(id); });
     OnMessage(WM_FIRMWARE_NOTIFY,
               [this](fw::WPARAM step, fw::LPARAM data) { return OnNotify(step, data); });
@@ -70,14 +74,30 @@ int CliFirmwareUpdate::Run() {
         QObject::connect(interrupt_.get(), &QSocketNotifier::activated, [this] { OnInterrupt(); });
     }
     task_.Init(this, &connection_);
-    Err(QStringLiteral("Reboot device into upgrade mode...\n"));
-    task_.RequestUpgradeMode();
-    countdown_ = ReconnectAttempts;
-    SetTimer(ReconnectTimer, ReconnectPeriodMs);
-    loop_.exec();
-    // After a result the worker still finishes its last step; it must end before we do.
-    task_.Wait();
+    // Only a request that reached the controller restarts it; anything else would leave us
+    // waiting half a minute for a controller that was never told to go.
+    const bool connected = connection_.IsConnected() != 0;
+    if (connected)
+        task_.RequestUpgradeMode();
+    if (!connected || connection_.LastWriteFailed()) {
+        Err(QStringLiteral("glimractl: the restart request did not reach the controller (it "
+                           "was unplugged, or the write failed); nothing was changed\n"));
+        finished_ = true;
+        exitCode_ = ExitNoAnswer;
+        outcome_ = QJsonObject{{"updated", false}, {"error", "unreachable"}};
+    } else {
+        Err(QStringLiteral("Reboot device into upgrade mode...\n"));
+        countdown_ = ReconnectAttempts;
+        SetTimer(ReconnectTimer, ReconnectPeriodMs);
+        loop_.exec();
+        // After a result the worker still finishes its last step; it must end before we do.
+        task_.Wait();
+        if (exitCode_ == ExitSuccess)
+            WaitForReturn();
+    }
     interrupt_.reset();
+    if (json_)
+        OutJson(outcome_);
     return exitCode_;
 }
 
@@ -85,12 +105,15 @@ void CliFirmwareUpdate::OnInterrupt() {
     char drained[16];
     while (read(interruptPipe[0], drained, sizeof drained) > 0) {
     }
+    if (waiting_) {
+        // The update is done; only the wait for its outcome is given up.
+        StopWaiting(false, true);
+        return;
+    }
     if (finished_)
         return;
     KillTimer(ReconnectTimer);
-    if (barShown_)
-        Out(QStringLiteral("\n"));
-    barShown_ = false;
+    CloseBar();
     if (started_) {
         Err(QStringLiteral("Cancelling after the current block...\n"));
         // Returns once the worker has ended; no result is reported after a cancel.
@@ -103,10 +126,20 @@ void CliFirmwareUpdate::OnInterrupt() {
     Err(QStringLiteral("Update cancelled. The controller may be left in its loader; "
                        "'glimractl recover' starts its firmware again.\n"));
     exitCode_ = ExitNoAnswer;
+    outcome_ = QJsonObject{{"updated", false}, {"error", "cancelled"}};
     loop_.quit();
 }
 
 fw::LRESULT CliFirmwareUpdate::OnTimer(fw::WPARAM id) {
+    if (id == ReturnTimer) {
+        if (!waiting_)
+            return 0;
+        if (LookForReturn())
+            StopWaiting(true, false);
+        else if (returnDeadline_.hasExpired())
+            StopWaiting(false, false);
+        return 0;
+    }
     if (id != ReconnectTimer)
         return 0;
     if (countdown_ != 0) {
@@ -123,6 +156,7 @@ fw::LRESULT CliFirmwareUpdate::OnTimer(fw::WPARAM id) {
         Err(QStringLiteral("Reconnecting failed!\n"));
         finished_ = true;
         exitCode_ = ExitNoAnswer;
+        outcome_ = QJsonObject{{"updated", false}, {"error", "reconnect_failed"}};
         loop_.quit();
     }
     --countdown_;
@@ -141,10 +175,10 @@ fw::LRESULT CliFirmwareUpdate::OnNotify(fw::WPARAM step, fw::LPARAM data) {
         ShowProgress(static_cast<int>(data));
         break;
     case FirmwareManager::StepSuccess:
-        Finish(ExitSuccess, QStringLiteral("Update successful!"));
+        Finish(ExitSuccess, QStringLiteral("Update successful!"), nullptr);
         break;
     case FirmwareManager::StepFailure:
-        Finish(ExitNoAnswer, QStringLiteral("Update failed!"));
+        Finish(ExitNoAnswer, QStringLiteral("Update failed!"), "transfer_failed");
         break;
     default:
         break;
@@ -153,6 +187,10 @@ fw::LRESULT CliFirmwareUpdate::OnNotify(fw::WPARAM step, fw::LPARAM data) {
 }
 
 void CliFirmwareUpdate::ShowProgress(int percent) {
+    // Blocks far outnumber percentages: a reader of a pipe or a log gets each one once.
+    if (json_ || percent == lastPercent_)
+        return;
+    lastPercent_ = percent;
     if (!bar_) {
         Out(QStringLiteral("%1%\n").arg(percent));
         return;
@@ -164,12 +202,68 @@ void CliFirmwareUpdate::ShowProgress(int percent) {
     barShown_ = true;
 }
 
-void CliFirmwareUpdate::Finish(int exitCode, const QString& result) {
+void CliFirmwareUpdate::CloseBar() {
     if (barShown_)
         Out(QStringLiteral("\n"));
     barShown_ = false;
-    Out(result + QLatin1Char('\n'));
+}
+
+void CliFirmwareUpdate::Finish(int exitCode, const QString& result, const char* error) {
+    CloseBar();
+    if (json_)
+        Err(result + QLatin1Char('\n'));
+    else
+        Out(result + QLatin1Char('\n'));
     finished_ = true;
     exitCode_ = exitCode;
+    outcome_ =
+        error ? QJsonObject{{"updated", false}, {"error", error}} : QJsonObject{{"updated", true}};
+    loop_.quit();
+}
+
+void CliFirmwareUpdate::WaitForReturn() {
+    // The loader was told to start the new firmware: the controller leaves the bus and comes
+    // back, and a command run right after us should find it there.
+    connection_.Close();
+    Err(QStringLiteral("Waiting for the controller to restart...\n"));
+    waiting_ = true;
+    returnDeadline_.setRemainingTime(ReturnWaitMs);
+    SetTimer(ReturnTimer, ReturnPeriodMs);
+    loop_.exec();
+}
+
+bool CliFirmwareUpdate::LookForReturn() {
+    connection_.Open(connection_.CurrentIndex());
+    if (!connection_.IsConnected())
+        return false;
+    LightingActions actions(connection_.GetProtocol(), nullptr);
+    if (actions.RefreshFromController() != 0 && !actions.View().version.isEmpty()) {
+        const LightingView& view = actions.View();
+        outcome_.insert("returned", true);
+        outcome_.insert("version", view.version);
+        outcome_.insert("version_label", view.versionText);
+        if (!json_)
+            Out(QStringLiteral("version: %1 (shown as \"%2\")\n")
+                    .arg(view.version, view.versionText));
+        return true;
+    }
+    // Still in its loader, or not ready yet: look again on the next tick.
+    connection_.Close();
+    return false;
+}
+
+void CliFirmwareUpdate::StopWaiting(bool returned, bool interrupted) {
+    KillTimer(ReturnTimer);
+    waiting_ = false;
+    if (!returned) {
+        outcome_.insert("returned", false);
+        const QString what = interrupted
+                                 ? QStringLiteral("glimractl: stopped waiting for the controller")
+                                 : QStringLiteral("glimractl: the controller has not come back "
+                                                  "with its new firmware within %1 s")
+                                       .arg(ReturnWaitMs / 1000);
+        Err(what + QStringLiteral("; if it stays away, 'glimractl recover' starts its firmware "
+                                  "again\n"));
+    }
     loop_.quit();
 }

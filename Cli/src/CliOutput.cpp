@@ -1,5 +1,7 @@
 #include "CliOutput.h"
 
+#include <QJsonDocument>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -19,6 +21,11 @@ void Out(const QString& text) {
 
 void Err(const QString& text) {
     Write(stderr, text);
+}
+
+void OutJson(const QJsonObject& object) {
+    Out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) +
+        QLatin1Char('\n'));
 }
 
 bool StdoutIsTerminal() {

@@ -69,8 +69,9 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
     if (words.size() > wanted)
         return Fail(message, QStringLiteral("unexpected argument: %1").arg(words.at(wanted)));
 
-    if (request.json && request.command != Command::List && request.command != Command::Status)
-        return Fail(message, QStringLiteral("--json applies to list and status only"));
+    if (request.json && request.command != Command::List && request.command != Command::Status &&
+        request.command != Command::Firmware)
+        return Fail(message, QStringLiteral("--json applies to list, status and firmware only"));
     if (request.dump && request.command != Command::Status)
         return Fail(message, QStringLiteral("--dump applies to status only"));
     if (request.yes && request.command != Command::Firmware)
@@ -127,14 +128,20 @@ Commands:
   firmware FILE      update the controller's firmware with the image FILE
 
 Options:
-  --json             list, status: one JSON object on stdout
+  --json             list, status, firmware: one JSON object on stdout
   --dump             status: also print the record dump, as the log receives it
   -y, --yes          firmware: do not ask for confirmation
   -h, --help         show this text
   --version          show the version
 
-Exit status: 0 success (also a brightness step already at its limit), 1 no controller found,
-2 usage error, 3 the controller did not answer or the update failed, 4 permission denied on
-the device, 5 refused in the current mode.
+A call waits up to 10 s for the controller while another glimractl uses it, or another
+program holds it. firmware refuses an empty file and anything that is not a regular file,
+and after the update waits up to 10 s for the controller to come back and prints its version.
+
+Exit status: 0 success (also a brightness step already at its limit, and an update after
+which the controller did not come back in time), 1 no controller found, 2 usage error or an
+image that cannot be sent, 3 the controller did not answer, a command did not reach it or the
+update failed, 4 permission denied on the device, 5 refused in the current mode, 6 the
+controller is in use by another program.
 )");
 }

@@ -70,6 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
                    0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The simulator stamps a frame when it reads it, which a busy machine may delay by a few
+// milliseconds for the first of two frames and not the second: the gaps seen may fall short
+// of the tool's own pauses by that much (a missing pause shows as about 1 ms).
+constexpr double StampSlackMs = 5.0;
+
 class CliSequenceTest : public ::testing::Test {
 protected:
     CliSandbox sandbox;
@@ -92,7 +97,7 @@ TEST_F(CliSequenceTest, LeavingStrobeResendsTheColourAndPausesBeforeTheEffect) {
     for (const SimProcess::Event& e : sim.Events())
         if (e.event == "frame")
             times.push_back(e.tMs);
-    EXPECT_GE(times.back() - times[times.size() - 2], 50.0) << "the 50 ms pause";
+    EXPECT_GE(times.back() - times[times.size() - 2], 50.0 - StampSlackMs) << "the 50 ms pause";
 }
 
 TEST_F(CliSequenceTest, DefaultWaitsBetweenItsSteps) {
@@ -104,8 +109,8 @@ TEST_F(CliSequenceTest, DefaultWaitsBetweenItsSteps) {
         if (e.event == "frame")
             times.push_back(e.tMs);
     ASSERT_EQ(times.size(), 10u);
-    EXPECT_GE(times[5] - times[4], 10.0) << "restore, then 10 ms later the LEDs";
-    EXPECT_GE(times[6] - times[5], 50.0) << "then 50 ms later the read-back";
+    EXPECT_GE(times[5] - times[4], 10.0 - StampSlackMs) << "restore, then 10 ms later the LEDs";
+    EXPECT_GE(times[6] - times[5], 50.0 - StampSlackMs) << "then 50 ms later the read-back";
 }
 
 TEST_F(CliSequenceTest, ColourAndBrightnessAreRefusedInTheCyclingModes) {

@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -44,25 +46,28 @@ protected:
 };
 
 // 300 bytes: two full blocks and a tail of 44; one percent is 3 bytes, so the reports are
-// 0 and 43 (the starts of the full blocks) and then 100.
-TEST_F(CliFirmwareTest, TheImageArrivesWholeAndProgressIsReportedInPlainLines) {
+// 0 and 43 (the starts of the full blocks) and then 100. The tool then waits for the
+// controller to come back with its new firmware, so that the next command finds it.
+TEST_F(CliFirmwareTest, TheImageArrivesWholeAndTheControllerComesBackWithItsNewVersion) {
     const QByteArray bytes = Image(300);
     ASSERT_TRUE(WriteFile(image, bytes));
-    SimProcess sim(sandbox, {"--flash-out", flashed, "--reboot-ms", "300"});
+    SimProcess sim(sandbox,
+                   {"--flash-out", flashed, "--reboot-ms", "300", "--flashed-version", "2.0.1"});
     ASSERT_TRUE(sim.Ready());
 
     const CliSandbox::Result run = sandbox.Run({"firmware", image, "--yes"});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(run.out, QByteArray("0%\n43%\n100%\nUpdate successful!\n"));
+    EXPECT_EQ(run.out, QByteArray("0%\n43%\n100%\nUpdate successful!\n"
+                                  "version: 2.0.1 (shown as \"V 2.0.1\")\n"));
     EXPECT_TRUE(run.err.contains("Reboot device into upgrade mode...")) << run.err.constData();
     EXPECT_TRUE(run.err.contains("File: image.bin\nSize: 300 Byte\n")) << run.err.constData();
 
-    sim.FramesAfterAtLeast(4 + 1 + 1 + 3 + 1);
+    sim.FramesAfterAtLeast(4 + 1 + 1 + 3 + 1 + 4);
     EXPECT_EQ(ReadFile(flashed), bytes);
 
-    // Refresh, restart into the loader, begin, three blocks, leave.
+    // Refresh, restart into the loader, begin, three blocks, leave, refresh of the new firmware.
     const std::vector<SimProcess::Frame> frames = sim.Frames();
-    ASSERT_EQ(frames.size(), 10u);
+    ASSERT_EQ(frames.size(), 14u);
     EXPECT_EQ(std::vector<SimProcess::Frame>(frames.begin(), frames.begin() + 4), RefreshFrames());
     EXPECT_EQ(frames[4], MakeFrame(0x02, "10"));
     EXPECT_EQ(frames[5], MakeFrame(0xFC, "10"));
@@ -76,6 +81,7 @@ TEST_F(CliFirmwareTest, TheImageArrivesWholeAndProgressIsReportedInPlainLines) {
         offset += sizes[i];
     }
     EXPECT_EQ(frames[9], MakeFrame(0xFE, "10"));
+    EXPECT_EQ(std::vector<SimProcess::Frame>(frames.begin() + 10, frames.end()), RefreshFrames());
     int blocks = 0;
     for (const SimProcess::Event& e : sim.Events()) {
         if (e.event == "block") {
@@ -84,6 +90,100 @@ TEST_F(CliFirmwareTest, TheImageArrivesWholeAndProgressIsReportedInPlainLines) {
         }
     }
     EXPECT_EQ(blocks, 3);
+
+    const CliSandbox::Result status = sandbox.Run({"status"});
+    EXPECT_EQ(status.exitCode, 0) << status.err.constData();
+    EXPECT_TRUE(status.out.contains("version: 2.0.1")) << status.out.constData();
+
+    // The same facts as one object, and nothing else on stdout.
+    const CliSandbox::Result json = sandbox.Run({"firmware", image, "--yes", "--json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err.constData();
+    EXPECT_EQ(json.out.count('\n'), 1) << json.out.constData();
+    EXPECT_EQ(QJsonDocument::fromJson(json.out).object(),
+              (QJsonObject{{"updated", true},
+                           {"returned", true},
+                           {"version", "2.0.1"},
+                           {"version_label", "V 2.0.1"}}));
+}
+
+// 16 KiB are 128 blocks, and one percent is 164 bytes: several blocks start within the same
+// percentage, and a pipe gets each percentage once.
+TEST_F(CliFirmwareTest, PipedProgressNamesEachPercentageOnce) {
+    ASSERT_TRUE(WriteFile(image, Image(16 * 1024)));
+    SimProcess sim(sandbox, {"--reboot-ms", "300"});
+    ASSERT_TRUE(sim.Ready());
+
+    const CliSandbox::Result run = sandbox.Run({"firmware", image, "--yes"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    QList<QByteArray> lines = run.out.split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines.takeLast(), QByteArray());
+    EXPECT_TRUE(lines.takeLast().startsWith("version: ")) << run.out.constData();
+    EXPECT_EQ(lines.takeLast(), QByteArray("Update successful!"));
+    EXPECT_EQ(lines.last(), QByteArray("100%"));
+    int previous = -1;
+    for (const QByteArray& line : lines) {
+        ASSERT_TRUE(line.endsWith('%')) << line.constData();
+        const int percent = line.chopped(1).toInt();
+        EXPECT_GT(percent, previous) << run.out.constData();
+        previous = percent;
+    }
+    EXPECT_GE(lines.size(), 90);
+    EXPECT_EQ(FramesWith(sim, 0xFD).size(), 128u);
+}
+
+// The controller is unplugged while the user is asked: the restart request reaches nobody,
+// and the tool says so at once instead of waiting for a controller it never restarted.
+TEST_F(CliFirmwareTest, AControllerGoneBeforeTheRestartEndsAtOnceWithThree) {
+    ASSERT_TRUE(WriteFile(image, Image(300)));
+    SimProcess sim(sandbox, {"--reboot-ms", "300"});
+    ASSERT_TRUE(sim.Ready());
+
+    QProcess tool;
+    ASSERT_TRUE(sandbox.StartOnTerminal(tool, {"firmware", image}));
+    QByteArray said;
+    QElapsedTimer timer;
+    timer.start();
+    while (!said.contains("[y/N]") && timer.elapsed() < 30000 &&
+           tool.state() == QProcess::Running) {
+        tool.waitForReadyRead(100);
+        said += tool.readAllStandardOutput();
+    }
+    ASSERT_TRUE(said.contains("[y/N]")) << said.constData();
+    ASSERT_TRUE(sim.Unplug());
+    tool.write("y\n");
+    tool.closeWriteChannel();
+    const CliSandbox::Result run = CliSandbox::Finish(tool);
+    said += run.out;
+
+    EXPECT_EQ(run.exitCode, 3) << said.constData();
+    EXPECT_TRUE(said.contains("did not reach the controller")) << said.constData();
+    EXPECT_FALSE(said.contains("Reboot device into upgrade mode")) << said.constData();
+    EXPECT_FALSE(said.contains("Reconnecting")) << said.constData();
+    EXPECT_EQ(sim.FramesAfterAtLeast(4), RefreshFrames());
+}
+
+// A controller that does not come back after a successful update: the transfer stands (exit
+// 0), and the user learns what to do if it stays away.
+TEST_F(CliFirmwareTest, AControllerThatStaysAwayAfterTheUpdateIsReportedButTheUpdateStands) {
+    ASSERT_TRUE(WriteFile(image, Image(300)));
+    SimProcess sim(sandbox, {"--reboot-ms", "2000"});
+    ASSERT_TRUE(sim.Ready());
+
+    QProcess tool;
+    ASSERT_TRUE(sandbox.Start(tool, {"firmware", image, "--yes", "--json"}));
+    // Unplugged while it restarts, it never comes back by itself.
+    ASSERT_TRUE(sim.WaitForEvents("flash-complete", 1));
+    sim.Signal(SIGUSR1);
+    const CliSandbox::Result run = CliSandbox::Finish(tool);
+
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(QJsonDocument::fromJson(run.out).object(),
+              (QJsonObject{{"updated", true}, {"returned", false}}))
+        << run.out.constData();
+    EXPECT_TRUE(run.err.contains("Update successful!")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("has not come back")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("glimractl recover")) << run.err.constData();
 }
 
 // What is not an image is refused before the controller is touched: an empty file, a device
@@ -200,6 +300,8 @@ TEST_F(CliFirmwareTest, OnATerminalItAsksFirstAndDrawsABar) {
         << agreed.out.constData();
     EXPECT_TRUE(agreed.out.contains("\r[" + QByteArray(40, '#') + "] 100%\r\nUpdate successful!"))
         << agreed.out.constData();
+    // After the message that the tool waits for it (on the same terminal).
+    EXPECT_TRUE(agreed.out.contains("version: 1.0.2")) << agreed.out.constData();
     sim.FramesAfterAtLeast(4 + 4 + 1 + 1 + 2 + 1);
     EXPECT_EQ(ReadFile(flashed), bytes);
 }

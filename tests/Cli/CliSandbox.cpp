@@ -71,15 +71,26 @@ CliSandbox::Result CliSandbox::Run(const QStringList& arguments, uid_t uid) cons
     return Collect(process);
 }
 
-CliSandbox::Result CliSandbox::RunOnTerminal(const QStringList& arguments,
-                                             const QByteArray& input) const {
+bool CliSandbox::StartOnTerminal(QProcess& process, const QStringList& arguments) const {
     QString command = Program("glimractl");
     for (QString argument : arguments)
         command += QStringLiteral(" '") + argument.replace("'", "'\\''") + QLatin1Char('\'');
-    QProcess process;
     process.setProcessEnvironment(Environment());
     process.start("script", {"-qec", command, "/dev/null"});
-    if (!process.waitForStarted(10000))
+    return process.waitForStarted(10000);
+}
+
+bool CliSandbox::Start(QProcess& process, const QStringList& arguments) const {
+    process.setProcessEnvironment(Environment());
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(Program("glimractl"), arguments);
+    return process.waitForStarted(10000);
+}
+
+CliSandbox::Result CliSandbox::RunOnTerminal(const QStringList& arguments,
+                                             const QByteArray& input) const {
+    QProcess process;
+    if (!StartOnTerminal(process, arguments))
         return {};
     process.write(input);
     process.closeWriteChannel();

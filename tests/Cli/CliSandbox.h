@@ -31,6 +31,13 @@ public:
     // Runs glimractl on a terminal of its own (through script(1)), typing input into it.
     // The terminal turns every line end into CR LF.
     Result RunOnTerminal(const QStringList& arguments, const QByteArray& input) const;
+    // Starts glimractl on a terminal of its own, for a test that types as it goes; whether it
+    // started. Its output (stdout and stderr both) comes on process's standard output.
+    bool StartOnTerminal(QProcess& process, const QStringList& arguments) const;
+    // Starts glimractl with stdin from /dev/null, as Run does; whether it started.
+    bool Start(QProcess& process, const QStringList& arguments) const;
+    // Waits for a process started here to end and takes what it said.
+    static Result Finish(QProcess& process) { return Collect(process); }
 
     // Points the hidraw backend at a fake tree under this folder.
     void UseFakeSysfs(const QString& sysRoot, const QString& devRoot);

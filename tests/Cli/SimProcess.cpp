@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QThread>
 
+#include <csignal>
 #include <ostream>
 
 SimProcess::SimProcess(const CliSandbox& sandbox, const QStringList& options)
@@ -62,6 +63,33 @@ std::vector<SimProcess::Event> SimProcess::Events() const {
         events.push_back(e);
     }
     return events;
+}
+
+bool SimProcess::WaitForEvents(const QString& event, std::size_t count) const {
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        std::size_t seen = 0;
+        for (const Event& e : Events())
+            seen += e.event == event ? 1 : 0;
+        if (seen >= count)
+            return true;
+        if (timer.elapsed() > 10000)
+            return false;
+        QThread::msleep(5);
+    }
+}
+
+bool SimProcess::Unplug() const {
+    std::size_t before = 0;
+    for (const Event& e : Events())
+        before += e.event == "unplug" ? 1 : 0;
+    Signal(SIGUSR1);
+    return WaitForEvents("unplug", before + 1);
+}
+
+void SimProcess::Signal(int signal) const {
+    ::kill(static_cast<pid_t>(process_.processId()), signal);
 }
 
 std::vector<SimProcess::Frame> SimProcess::Frames() const {

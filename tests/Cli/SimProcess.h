@@ -44,6 +44,12 @@ public:
     bool Ready() const { return ready_; }
 
     std::vector<Event> Events() const;
+    // Waits until the trace holds at least count events of this kind (or ten seconds have
+    // passed); whether it does.
+    bool WaitForEvents(const QString& event, std::size_t count) const;
+    // Unplugs every controller (SIGUSR1) and waits for the trace to say so.
+    bool Unplug() const;
+    void Signal(int signal) const;
     std::vector<Frame> Frames() const;
     // Waits until the trace holds at least count frames (or a few seconds have passed), then a
     // moment longer so that a frame too many is seen as well.

@@ -65,18 +65,17 @@ CColorPlate::CColorPlate(QWidget* parent)
 CColorPlate::~CColorPlate() = default;
 
 void CColorPlate::Load(const QString& onImage, const QString& offImage,
-                       const std::array<QString, SwatchCount>& swatchImages, int selected,
-                       bool on) {
+                       const QStringList& swatchImages, int selected, bool on) {
     loaded_ = false;
     prepared_ = false;
-    std::array<const QString*, ImageCount> paths{};
-    paths[0] = &onImage;
+    std::array<QString, ImageCount> paths;
+    paths[0] = onImage;
     for (int i = 0; i < SwatchCount; ++i)
-        paths[1 + i] = &swatchImages[i];
-    paths[OffImage] = &offImage;
+        paths[1 + i] = swatchImages.value(i);
+    paths[OffImage] = offImage;
     for (int i = 0; i < ImageCount; ++i) {
         auto image = std::make_unique<GdiPlusBitmapResource>();
-        if (!image->Load(*paths[i]))
+        if (!image->Load(paths[i]))
             throw fw::FileException(fw::FileException::FileNotFound, 2,
                                     QStringLiteral("Can not find color image."));
         images_[i] = std::move(image);
