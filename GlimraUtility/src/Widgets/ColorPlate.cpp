@@ -153,17 +153,15 @@ void CColorPlate::Compose(qreal ratio) {
 
 int CColorPlate::SurfaceToShow() const {
     const int swatch = selected_ >= 1 && selected_ <= SwatchCount ? selected_ : 0;
-    switch (paintMode_) {
-    case Selected:
+    // After a click on nothing the plate keeps its picture; before any paint there is none to
+    // keep, so it shows what the switch and the enabled flag call for.
+    if (paintMode_ == Selected)
         return swatch;
-    case FollowState:
-        if (!on_)
-            return OffImage;
-        return enabled_ ? swatch : 0;
-    case Keep:
-        break;
-    }
-    return shown_;
+    if (paintMode_ == Keep && shown_ >= 0)
+        return shown_;
+    if (!on_)
+        return OffImage;
+    return enabled_ ? swatch : 0;
 }
 
 void CColorPlate::OnCtlColor(QPainter& painter) {
@@ -183,8 +181,6 @@ void CColorPlate::DrawItem(QPainter& painter) {
     if (!loaded_)
         return;
     const int surface = SurfaceToShow();
-    if (surface < 0)
-        return;
     shown_ = surface;
     fw::CopySurface(painter, QPointF(0, 0), surfaces_[surface]);
 }
