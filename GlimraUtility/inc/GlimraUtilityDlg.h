@@ -8,6 +8,9 @@
 #include "Widgets/ColorPlate.h"
 #include "Widgets/Graph.h"
 #include "Widgets/GroupButton.h"
+#include "Widgets/OnClickListener.h"
+#include "Widgets/OnColorPlateClickListener.h"
+#include "Widgets/OnGroupButtonClickListener.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -152,16 +155,15 @@ protected:
     // The outcome of single link requests is not looked at.
     void OnCommResult(int, Message*) override {}
     bool OnWidgetEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BindControls();
-    // False when the colour plate could not load its images; the rest of the layout is skipped.
-    bool LayOutControls();
+    // A missing plate image ends it with the file error (reported by the dispatch), skipping
+    // the rest of the layout and of the initialisation.
+    void LayOutControls();
     void ApplyTexts();
     void ApplyAccessibleNames();
     void SetUpKeyboard();
-    void PressFromKeyboard(QWidget* control);
     void PlaceControl(QWidget* control, int x, int y);
     void SetUpButton(Button* button, const QString& skin, OnClickListener* listener);
 
@@ -229,8 +231,8 @@ private:
     double scale_ = 1.0;
     int brightnessBitmapId_ = 0;
     bool exiting_ = false;
-    // Keyboard and screen-reader stand-ins for the swatches and the centre switch.
-    std::array<KeyboardProxy*, 9> plateProxies_{};
+    // Keyboard and screen-reader stand-ins for the swatches (the plate itself is the switch).
+    std::array<KeyboardProxy*, 8> swatchProxies_{};
     std::unique_ptr<UtilityBus> bus_;
     // Declared last, so it goes first: the link closes before anything it reports to.
     CommManager commManager_;

@@ -90,9 +90,7 @@ bool GlimraUtilityDlg::OnInitDialog() {
 
     systemMenu_ = std::make_unique<SystemMenu>(this);
     settingsMenu_ = std::make_unique<SettingsMenu>(this);
-    if (!LayOutControls())
-        return true; // the plate's images are missing: no menu, no texts, no connection
-
+    LayOutControls();
     bus_ = std::make_unique<UtilityBus>(this);
 
     connectionEvent_ = EVENT_CONNECT;

@@ -3,7 +3,6 @@
 #include "App/CTavrelLibApp.h"
 #include "KeyboardProxy.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 
 // Names that a screen reader says for each control, in both languages. The skin draws these
@@ -68,8 +67,8 @@ void Name(QWidget* widget, const char* text) {
 void GlimraUtilityDlg::ApplyAccessibleNames() {
     const Names& names = NamesForLanguage();
     for (int i = 0; i < 8; ++i)
-        Name(plateProxies_[static_cast<std::size_t>(i + 1)], names.swatches[i]);
-    Name(plateProxies_[0], names.onOff);
+        Name(swatchProxies_[static_cast<std::size_t>(i)], names.swatches[i]);
+    Name(colorPlate_, names.onOff);
     for (int i = 0; i < 6; ++i)
         Name(modeButtons_[static_cast<std::size_t>(i)], names.modes[i]);
     Name(increase_, names.increase);
@@ -83,58 +82,20 @@ void GlimraUtilityDlg::ApplyAccessibleNames() {
         const unsigned level = lighting_ ? lighting_->View().level : 8;
         brightness_->setAccessibleName(QString::fromUtf8(names.brightness).arg(level));
     }
-    if (colorPlate_)
-        colorPlate_->setAccessibleName(QString::fromUtf8(names.onOff));
 }
 
 void GlimraUtilityDlg::SetUpKeyboard() {
     // Tab walks the window as the eye does: the title buttons, the plate, brightness, modes.
+    // The skinned buttons and the plate (its centre switch) take Space themselves.
     std::vector<QWidget*> order = {setting_, min_, close_};
-    for (int i = 1; i <= 8; ++i)
-        order.push_back(plateProxies_[static_cast<std::size_t>(i)]);
-    order.push_back(plateProxies_[0]);
+    for (KeyboardProxy* proxy : swatchProxies_)
+        order.push_back(proxy);
+    order.push_back(colorPlate_);
     order.push_back(decrease_);
     order.push_back(increase_);
     for (Button* button : modeButtons_)
         order.push_back(button);
     order.push_back(default_);
-    for (QWidget* widget : order) {
-        widget->setFocusPolicy(Qt::TabFocus);
-        if (!qobject_cast<KeyboardProxy*>(widget))
-            widget->installEventFilter(this);
-    }
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-    // The plate itself is reached through its stand-ins.
-    colorPlate_->setFocusPolicy(Qt::NoFocus);
-}
-
-bool GlimraUtilityDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
-        return BkDialog::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() != Qt::Key_Space || key->modifiers() != Qt::NoModifier)
-        return BkDialog::eventFilter(watched, event);
-    // Space presses a skinned button as a click does; the press is taken on release, like the
-    // platform's push buttons.
-    if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
-        PressFromKeyboard(static_cast<QWidget*>(watched));
-    return true;
-}
-
-void GlimraUtilityDlg::PressFromKeyboard(QWidget* control) {
-    for (int i = 0; i < 6; ++i) {
-        if (control == modeButtons_[static_cast<std::size_t>(i)]) {
-            ClickMode(i);
-            return;
-        }
-    }
-    if (control == increase_)
-        ClickPlus();
-    else if (control == decrease_)
-        ClickMinus();
-    else if (control == default_)
-        ClickDefault();
-    else if (auto* button = dynamic_cast<BaseButton*>(control))
-        OnButtonClick(button);
 }

@@ -3,6 +3,7 @@
 #include "App/CTavrelLibApp.h"
 #include "App/LoadText.h"
 #include "Control/LightingModeTable.h"
+#include "Framework/Drawing/Fonts.h"
 #include "Framework/Resources.h"
 #include "KeyboardProxy.h"
 #include "SettingsMenu.h"
@@ -33,7 +34,6 @@ constexpr QRect kBrightnessRect(145, 90, 34, 270);
 // The graphs lie below the visible area.
 constexpr QRect kGraphRects[3] = {{35, 480, 232, 80}, {280, 480, 232, 80}, {525, 480, 232, 80}};
 
-constexpr int kPointUnit = 3;
 constexpr unsigned kDefaultCaptionColour = 0xFF58585A;
 constexpr unsigned kGraphTextColour = 0xFF999999;
 const QString kCaptionFamily = QStringLiteral("Gothma");
@@ -62,31 +62,29 @@ void PaintLabel(QLabel* label, QColor text) {
 
 } // namespace
 
-template <class Control> static void BindControl(fw::Dialog& dialog, int id, Control*& member) {
-    dialog.SetControlFactory(id, [&member](const fw::DialogControl&, QWidget* parent) {
-        member = new Control(parent);
-        return member;
-    });
-}
-
 void GlimraUtilityDlg::BindControls() {
-    // Mode buttons in the window's member order; the group adds them in mode-index order.
-    BindControl(*this, IDC_STATIC_MODE, modeButtons_[0]);
-    BindControl(*this, IDC_STROBE_MODE, modeButtons_[1]);
-    BindControl(*this, IDC_GRADUAL_MODE, modeButtons_[3]);
-    BindControl(*this, IDC_BREATH_MODE, modeButtons_[2]);
-    BindControl(*this, IDC_STATIC_CYCLE, modeButtons_[4]);
-    BindControl(*this, IDC_BREATH_CYCLE, modeButtons_[5]);
-    BindControl(*this, IDC_INCREASE, increase_);
-    BindControl(*this, IDC_DECREASE, decrease_);
-    BindControl(*this, IDC_CLOSE, close_);
-    BindControl(*this, IDC_COLOR_PLATE, colorPlate_);
-    BindControl(*this, IDC_MIN, min_);
-    BindControl(*this, IDC_SETTING, setting_);
-    BindControl(*this, IDC_DEFAULT, default_);
-    BindControl(*this, IDC_FAN_SPEED_GRAPH, fanSpeedGraph_);
-    BindControl(*this, IDC_GPU_TEMPERATURE_GRAPH, gpuTemperatureGraph_);
-    BindControl(*this, IDC_CPU_TEMPERATURE_GRAPH, cpuTemperatureGraph_);
+    // In the window's binding order; the group takes the mode buttons in mode-index order.
+    SubclassButton(IDC_STATIC_MODE, &modeButtons_[0]);
+    SubclassButton(IDC_STROBE_MODE, &modeButtons_[1]);
+    SubclassButton(IDC_GRADUAL_MODE, &modeButtons_[3]);
+    SubclassButton(IDC_BREATH_MODE, &modeButtons_[2]);
+    SubclassButton(IDC_STATIC_CYCLE, &modeButtons_[4]);
+    SubclassButton(IDC_BREATH_CYCLE, &modeButtons_[5]);
+    SubclassButton(IDC_INCREASE, &increase_);
+    SubclassButton(IDC_DECREASE, &decrease_);
+    SubclassButton(IDC_CLOSE, &close_);
+    SubclassButton(IDC_COLOR_PLATE, &colorPlate_);
+    SubclassButton(IDC_MIN, &min_);
+    SubclassButton(IDC_SETTING, &setting_);
+    SubclassButton(IDC_DEFAULT, &default_);
+    for (auto [id, slot] : {std::pair{IDC_FAN_SPEED_GRAPH, &fanSpeedGraph_},
+                            std::pair{IDC_GPU_TEMPERATURE_GRAPH, &gpuTemperatureGraph_},
+                            std::pair{IDC_CPU_TEMPERATURE_GRAPH, &cpuTemperatureGraph_}}) {
+        SetControlFactory(id, [slot](const fw::DialogControl&, QWidget* parent) {
+            *slot = new CGraph(parent);
+            return *slot;
+        });
+    }
 }
 
 void GlimraUtilityDlg::PlaceControl(QWidget* control, int x, int y) {
@@ -99,7 +97,7 @@ void GlimraUtilityDlg::SetUpButton(Button* button, const QString& skin, OnClickL
     button->SetOnClickListener(listener);
 }
 
-bool GlimraUtilityDlg::LayOutControls() {
+void GlimraUtilityDlg::LayOutControls() {
     version_ = qobject_cast<QLabel*>(GetDlgItem(IDC_VERSION));
     notFound_ = qobject_cast<QLabel*>(GetDlgItem(IDC_NOT_FOUND));
     brightness_ = qobject_cast<QLabel*>(GetDlgItem(IDC_BRIGHTNESS));
@@ -142,18 +140,16 @@ bool GlimraUtilityDlg::LayOutControls() {
         modeGroup_.AddButton(button);
     modeGroup_.SetOnGroupButtonClickListener(&modeListener_);
 
-    default_->SetTextFont(kDefaultCaptionColour, kCaptionFamily, static_cast<float>(10 / scale_),
-                          kPointUnit);
+    default_->SetTextFont(kDefaultCaptionColour, kCaptionFamily, 10 / scale_, fw::FontUnit::Point);
     SetUpButton(default_, QStringLiteral("DEFAULT"), &buttonListener_);
     PlaceControl(default_, kDefault.x, kDefault.y);
 
     const QString images = ImageFolder();
-    QStringList swatches;
-    for (const char* file : kSwatchFiles)
-        swatches << images + QLatin1String(file);
-    if (!colorPlate_->Load(images + QStringLiteral("ON.png"), images + QStringLiteral("OFF.png"),
-                           swatches, 0, false))
-        return false;
+    std::array<QString, CColorPlate::SwatchCount> swatches;
+    for (std::size_t i = 0; i < swatches.size(); ++i)
+        swatches[i] = images + QLatin1String(kSwatchFiles[i]);
+    colorPlate_->Load(images + QStringLiteral("ON.png"), images + QStringLiteral("OFF.png"),
+                      swatches, 0, false);
     PlaceControl(colorPlate_, kColorPlate.x, kColorPlate.y);
     colorPlate_->show();
     colorPlate_->SetOnColorPlateClickListener(&colorListener_);
@@ -174,22 +170,15 @@ bool GlimraUtilityDlg::LayOutControls() {
     }
 
     settingsMenu_->CreateEmpty();
-    // Keyboard users reach the plate's swatches and switch through stand-ins over it.
-    for (int i = 0; i <= 8; ++i) {
+    // Keyboard users reach the plate's swatches through stand-ins over it.
+    for (int swatch = 1; swatch <= CColorPlate::SwatchCount; ++swatch) {
         auto* proxy = new KeyboardProxy(Widget());
-        const int swatch = i;
-        proxy->SetAction([this, swatch] {
-            if (swatch == 0)
-                ClickSwitch();
-            else
-                ClickSwatch(swatch);
-        });
-        plateProxies_[static_cast<std::size_t>(i)] = proxy;
+        proxy->SetAction([this, swatch] { ClickSwatch(swatch); });
+        swatchProxies_[static_cast<std::size_t>(swatch - 1)] = proxy;
     }
-    KeyboardProxy::PlaceOverPlate(plateProxies_, colorPlate_->geometry());
+    KeyboardProxy::PlaceOverPlate(swatchProxies_, colorPlate_->geometry());
     SetUpKeyboard();
     ApplyTexts();
-    return true;
 }
 
 void GlimraUtilityDlg::ApplyTexts() {

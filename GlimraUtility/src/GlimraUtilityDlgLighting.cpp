@@ -40,7 +40,7 @@ void GlimraUtilityDlg::ShowEnabledControls() {
     colorPlate_->SetOn(enable);
     colorPlate_->setEnabled(enable);
     version_->setVisible(view.versionShown);
-    for (QWidget* proxy : plateProxies_) {
+    for (QWidget* proxy : swatchProxies_) {
         if (proxy)
             proxy->setEnabled(enable);
     }

@@ -16,28 +16,22 @@ KeyboardProxy::KeyboardProxy(QWidget* parent) : QAbstractButton(parent) {
     });
 }
 
-void KeyboardProxy::PlaceOverPlate(const std::array<KeyboardProxy*, 9>& proxies,
+void KeyboardProxy::PlaceOverPlate(const std::array<KeyboardProxy*, 8>& proxies,
                                    const QRect& plate) {
-    // The plate's hit geometry: centre (138.5, 138.5), switch radius 48.5, ring 78 to 125.
+    // The plate's hit geometry: centre (138.5, 138.5), ring from 78 to 125.
     constexpr double centre = 138.5;
     constexpr double ringMiddle = (78.0 + 125.0) / 2;
-    constexpr int swatchBox = 40;
-    constexpr int switchBox = 68;
-    if (proxies[0])
-        proxies[0]->setGeometry(plate.x() + static_cast<int>(centre) - switchBox / 2,
-                                plate.y() + static_cast<int>(centre) - switchBox / 2, switchBox,
-                                switchBox);
+    constexpr int box = 40;
     for (int swatch = 1; swatch <= 8; ++swatch) {
-        KeyboardProxy* proxy = proxies[static_cast<std::size_t>(swatch)];
+        KeyboardProxy* proxy = proxies[static_cast<std::size_t>(swatch - 1)];
         if (!proxy)
             continue;
         // Swatch n's sector is centred on 45n degrees, measured from the left, turning upwards.
         const double angle = swatch * 45.0 * std::numbers::pi / 180.0;
         const double x = centre - ringMiddle * std::cos(angle);
         const double y = centre - ringMiddle * std::sin(angle);
-        proxy->setGeometry(plate.x() + static_cast<int>(std::lround(x)) - swatchBox / 2,
-                           plate.y() + static_cast<int>(std::lround(y)) - swatchBox / 2, swatchBox,
-                           swatchBox);
+        proxy->setGeometry(plate.x() + static_cast<int>(std::lround(x)) - box / 2,
+                           plate.y() + static_cast<int>(std::lround(y)) - box / 2, box, box);
     }
 }
 

@@ -97,7 +97,7 @@ void ModeButton(QPainter& p, Mode mode) {
     const bool hover = mode == Mode::Hover || mode == Mode::SelectedHover;
     QColor ring = palette::ControlEdge;
     if (mode == Mode::Disabled)
-        ring = QColor(0x3A, 0x3C, 0x41);
+        ring = QColor(0x4A, 0x4C, 0x52);
     else if (selected)
         ring = hover ? palette::AccentBright : palette::Accent;
     else if (hover)
@@ -113,7 +113,13 @@ void ModeButton(QPainter& p, Mode mode) {
         p.setBrush(halo);
         p.drawEllipse(c, 12, 12);
     }
-    p.setPen(QPen(ring, 1.6));
+    // A disabled socket is drawn with a broken ring, so it reads as unavailable at a glance.
+    QPen ringPen(ring, 1.6);
+    if (mode == Mode::Disabled) {
+        ringPen.setDashPattern({1.6, 1.4});
+        ringPen.setCapStyle(Qt::FlatCap);
+    }
+    p.setPen(ringPen);
     p.setBrush(mode == Mode::Disabled
                    ? QColor(0x1E, 0x1F, 0x23)
                    : (hover ? QColor(0x30, 0x33, 0x3A) : QColor(0x20, 0x22, 0x27)));

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -34,10 +35,11 @@ public:
     // Loads the on image, the eight swatch images in swatch order and the off image, stopping
     // at the first file that cannot be read; then takes the on image's size, resizes the
     // control to it (keeping its position) and sets the selected swatch and the switch.
-    // A missing image raises fw::FileException (file not found, "Can not find color image."),
-    // which the message dispatch reports; the images loaded before it are kept.
-    void Load(const QString& onImage, const QString& offImage,
-              const std::array<QString, SwatchCount>& swatchImages, int selected, bool on);
+    // A missing image (a swatch list shorter than eight counts as missing ones) raises
+    // fw::FileException (file not found, "Can not find color image."), which the message
+    // dispatch reports; the images loaded before it are kept.
+    void Load(const QString& onImage, const QString& offImage, const QStringList& swatchImages,
+              int selected, bool on);
 
     // Captions drawn across the centre: on for the lit looks, off for the off look.
     void SetText(const QString& onCaption, const QString& offCaption);

@@ -65,18 +65,17 @@ CColorPlate::CColorPlate(QWidget* parent)
 CColorPlate::~CColorPlate() = default;
 
 void CColorPlate::Load(const QString& onImage, const QString& offImage,
-                       const std::array<QString, SwatchCount>& swatchImages, int selected,
-                       bool on) {
+                       const QStringList& swatchImages, int selected, bool on) {
     loaded_ = false;
     prepared_ = false;
-    std::array<const QString*, ImageCount> paths{};
-    paths[0] = &onImage;
+    std::array<QString, ImageCount> paths;
+    paths[0] = onImage;
     for (int i = 0; i < SwatchCount; ++i)
-        paths[1 + i] = &swatchImages[i];
-    paths[OffImage] = &offImage;
+        paths[1 + i] = swatchImages.value(i);
+    paths[OffImage] = offImage;
     for (int i = 0; i < ImageCount; ++i) {
         auto image = std::make_unique<GdiPlusBitmapResource>();
-        if (!image->Load(*paths[i]))
+        if (!image->Load(paths[i]))
             throw fw::FileException(fw::FileException::FileNotFound, 2,
                                     QStringLiteral("Can not find color image."));
         images_[i] = std::move(image);
@@ -154,17 +153,15 @@ void CColorPlate::Compose(qreal ratio) {
 
 int CColorPlate::SurfaceToShow() const {
     const int swatch = selected_ >= 1 && selected_ <= SwatchCount ? selected_ : 0;
-    switch (paintMode_) {
-    case Selected:
+    // After a click on nothing the plate keeps its picture; before any paint there is none to
+    // keep, so it shows what the switch and the enabled flag call for.
+    if (paintMode_ == Selected)
         return swatch;
-    case FollowState:
-        if (!on_)
-            return OffImage;
-        return enabled_ ? swatch : 0;
-    case Keep:
-        break;
-    }
-    return shown_;
+    if (paintMode_ == Keep && shown_ >= 0)
+        return shown_;
+    if (!on_)
+        return OffImage;
+    return enabled_ ? swatch : 0;
 }
 
 void CColorPlate::OnCtlColor(QPainter& painter) {
@@ -184,8 +181,6 @@ void CColorPlate::DrawItem(QPainter& painter) {
     if (!loaded_)
         return;
     const int surface = SurfaceToShow();
-    if (surface < 0)
-        return;
     shown_ = surface;
     fw::CopySurface(painter, QPointF(0, 0), surfaces_[surface]);
 }

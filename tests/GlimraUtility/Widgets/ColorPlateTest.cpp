@@ -42,9 +42,9 @@ public:
     void Remove(int image) const { QFile::remove(Path(image)); }
 
     void LoadInto(CColorPlate& plate, int selected, bool on) const {
-        std::array<QString, 8> swatches;
+        QStringList swatches;
         for (int i = 0; i < 8; ++i)
-            swatches[i] = Path(1 + i);
+            swatches << Path(1 + i);
         plate.Load(Path(0), Path(CColorPlate::OffImage), swatches, selected, on);
     }
 
@@ -291,24 +291,43 @@ TEST_F(ColorPlateTest, TheOnCaptionIsOnTheLitLooksAndTheOffCaptionOnTheOffLook) 
 // A missing image ends Load with the framework's file error: the dispatch shows the report and
 // skips the rest of the handler that called Load; the plate then paints nothing.
 TEST_F(ColorPlateTest, AMissingImageIsReportedAndEndsTheCallersWork) {
-    images.Remove(5);
-    MessageBoxCatcher boxes;
-    fw::Window window;
-    int finished = 0;
-    window.OnMessage(fw::WM_USER, [&](fw::WPARAM, fw::LPARAM) -> fw::LRESULT {
-        images.LoadInto(*plate, 0, false);
-        ++finished;
-        return 1;
-    });
-    const QSize before = plate->size();
-    EXPECT_EQ(fw::SendMessage(&window, fw::WM_USER, 0, 0), 0);
-    EXPECT_EQ(finished, 0);
-    ASSERT_EQ(boxes.Texts().size(), 1);
-    EXPECT_TRUE(boxes.Texts()[0].contains(QStringLiteral("Can not find color image.")));
-    EXPECT_FALSE(plate->IsLoaded());
-    EXPECT_EQ(plate->size(), before);
-    plate->grab(); // painting an unloaded plate is safe
-    Click({138.5, 138.5});
+    const struct {
+        const char* what;
+        std::function<void()> load;
+    } cases[] = {
+        {"a swatch file is missing",
+         [this] {
+             images.Remove(5);
+             images.LoadInto(*plate, 0, false);
+         }},
+        {"seven swatches given",
+         [this] {
+             QStringList seven;
+             for (int i = 1; i <= 7; ++i)
+                 seven << images.Path(i);
+             plate->Load(images.Path(0), images.Path(9), seven, 0, false);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageBoxCatcher boxes;
+        fw::Window window;
+        int finished = 0;
+        window.OnMessage(fw::WM_USER, [&](fw::WPARAM, fw::LPARAM) -> fw::LRESULT {
+            c.load();
+            ++finished;
+            return 1;
+        });
+        const QSize before = plate->size();
+        EXPECT_EQ(fw::SendMessage(&window, fw::WM_USER, 0, 0), 0);
+        EXPECT_EQ(finished, 0);
+        ASSERT_EQ(boxes.Texts().size(), 1);
+        EXPECT_TRUE(boxes.Texts()[0].contains(QStringLiteral("Can not find color image.")));
+        EXPECT_FALSE(plate->IsLoaded());
+        EXPECT_EQ(plate->size(), before);
+        plate->grab(); // painting an unloaded plate is safe
+        Click({138.5, 138.5});
+    }
 }
 
 // On a dense screen the looks are composed at the target's pixel ratio from the "@2x" images.

@@ -136,6 +136,19 @@ TEST_F(GraphTest, TheAreaUnderTheCurveIsFilledAndTheCurveDrawn) {
     EXPECT_EQ(shown.pixelColor(150, 60), Ground); // right of the oldest point (x = 103)
 }
 
+// On a dense target the graph is composed at its pixel ratio, not drawn at 1x and enlarged: the
+// one-pixel grid line at x = 36 covers device columns 71 and 72 in full, and nothing left of
+// them.
+TEST_F(GraphTest, ADenseTargetIsDrawnAtItsPixelRatio) {
+    FanSpeed();
+    QImage dense(QSize(232, 80) * 2, QImage::Format_ARGB32_Premultiplied);
+    dense.setDevicePixelRatio(2);
+    graph.render(&dense);
+    EXPECT_EQ(dense.pixelColor(71, 100), QColor(0x31, 0x33, 0x37));
+    EXPECT_EQ(dense.pixelColor(72, 100), QColor(0x31, 0x33, 0x37));
+    EXPECT_EQ(dense.pixelColor(70, 100), Ground);
+}
+
 TEST_F(GraphTest, ASampleBeforeAnyRangeStaysOnTheBaseLine) {
     graph.AddValue(7);
     EXPECT_FLOAT_EQ(graph.PointY(0), 76.0f);
