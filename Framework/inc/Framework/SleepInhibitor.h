@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include <optional>
+
 namespace fw {
 
 // Keeps the machine from sleeping or shutting down while something must not be cut short: a
@@ -10,7 +12,10 @@ namespace fw {
 // Where there is no system bus or no logind, nothing is held and nothing else changes.
 class SleepInhibitor {
 public:
-    SleepInhibitor(); // the system bus, reached at the first Acquire
+    // The system bus ($DBUS_SYSTEM_BUS_ADDRESS, else the standard socket), reached afresh by
+    // each Acquire and left again once the inhibitor is ours.
+    SleepInhibitor() = default;
+    // This bus instead.
     explicit SleepInhibitor(const QDBusConnection& bus);
     ~SleepInhibitor();
     SleepInhibitor(const SleepInhibitor&) = delete;
@@ -23,8 +28,9 @@ public:
     bool IsHeld() const { return fd_ >= 0; }
 
 private:
-    QDBusConnection bus_;
-    bool systemBus_ = false;
+    int Inhibit(const QDBusConnection& bus, const QString& who, const QString& why);
+
+    std::optional<QDBusConnection> bus_;
     int fd_ = -1;
 };
 

@@ -25,14 +25,17 @@ void GroupButton::EnableAll(bool enable) {
 void GroupButton::onClick(BaseButton* clicked) {
     if (!clicked)
         return;
-    // Members are matched by control id; the listener hears of the click while the walk is on,
-    // so the members after the clicked one turn normal once it has returned.
+    // Members are matched by control id; buttons made without one (-1) match only themselves,
+    // so that a group of such buttons does not take every member for the clicked one. The
+    // listener hears of the click while the walk is on, so the members after the clicked one
+    // turn normal once it has returned.
     const int id = clicked->GetDlgCtrlID();
     for (int i = 0; i < buttons_.size(); ++i) {
         Button* member = buttons_[i];
         if (!member)
             continue;
-        if (member->GetDlgCtrlID() == id) {
+        const bool isClicked = id == -1 ? member == clicked : member->GetDlgCtrlID() == id;
+        if (isClicked) {
             if (!member->IsDisabled())
                 member->SetState(Button::Selected);
             if (listener_)

@@ -116,6 +116,25 @@ TEST_F(GroupButtonTest, EnableAllTogglesClickabilityAndKeepsStates) {
     EXPECT_EQ(clicks[0].index, 4);
 }
 
+TEST_F(GroupButtonTest, MembersAreMatchedByControlIdOrItselfWithoutOne) {
+    // Two members sharing an id both count as clicked.
+    members[4]->SetDlgCtrlID(members[1]->GetDlgCtrlID());
+    Click(1);
+    EXPECT_EQ(States(), (std::vector<int>{0, 1, 0, 0, 1, 0}));
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(clicks[0].index, 1);
+    EXPECT_EQ(clicks[1].index, 4);
+
+    // Buttons made without an id are told apart by themselves.
+    clicks.clear();
+    for (Button* b : members)
+        b->SetDlgCtrlID(-1);
+    Click(3);
+    EXPECT_EQ(States(), (std::vector<int>{0, 0, 0, 1, 0, 0}));
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].index, 3);
+}
+
 TEST_F(GroupButtonTest, WithoutAListenerClicksStillSelect) {
     group.SetOnGroupButtonClickListener(nullptr);
     Click(1);
