@@ -145,9 +145,9 @@ void GlimraUtilityDlg::LayOutControls() {
     PlaceControl(default_, kDefault.x, kDefault.y);
 
     const QString images = ImageFolder();
-    std::array<QString, CColorPlate::SwatchCount> swatches;
-    for (std::size_t i = 0; i < swatches.size(); ++i)
-        swatches[i] = images + QLatin1String(kSwatchFiles[i]);
+    QStringList swatches;
+    for (const char* file : kSwatchFiles)
+        swatches << images + QLatin1String(file);
     colorPlate_->Load(images + QStringLiteral("ON.png"), images + QStringLiteral("OFF.png"),
                       swatches, 0, false);
     PlaceControl(colorPlate_, kColorPlate.x, kColorPlate.y);
