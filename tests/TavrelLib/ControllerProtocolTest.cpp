@@ -1,5 +1,6 @@
 #include "Protocol/ControllerProtocol.h"
 #include "Protocol/CommandCodes.h"
+#include "Protocol/FrameArrived.h"
 #include "Protocol/Packet.h"
 #include "Protocol/TrRequestWindow.h"
 #include "RecordingLink.h"
@@ -48,11 +49,12 @@ protected:
         ASSERT_TRUE(protocol.Model().Load(LayoutBody.data(), LayoutBody.size(), 3, 2, 0));
     }
 
-    // Each read must come at least the reply wait after the write before it.
-    void ExpectReplyWaits() {
-        for (std::size_t i = 1; i < link.calls.size(); ++i) {
-            if (!link.calls[i].write && link.calls[i - 1].write) {
-                EXPECT_GE(link.calls[i].when - link.calls[i - 1].when, 500ms);
+    // Every query is a write with a read right behind it that may stop at the reply's frame.
+    void ExpectReadsStopAtTheFrame() {
+        for (std::size_t i = 0; i < link.calls.size(); ++i) {
+            EXPECT_EQ(link.calls[i].write, i % 2 == 0) << "call " << i;
+            if (!link.calls[i].write) {
+                EXPECT_EQ(link.calls[i].complete, &FrameArrived) << "call " << i;
             }
         }
     }
@@ -252,8 +254,6 @@ TEST(ControllerProtocolUnattachedTest, SendsNothingWithoutOwner) {
     EXPECT_EQ(window.Executor(), nullptr);
 }
 
-// The exchanges below each wait the controller's half second.
-
 TEST_F(ControllerProtocolTest, ReadLayoutAsksForTheAnnouncedBody) {
     link.replies.push_back(
         WireFrame(CmdQuery, {0x00, 0x05, 0x00, 0x03, 0x00, 0x0B, 0x00, 0x02, 0x00}));
@@ -263,7 +263,7 @@ TEST_F(ControllerProtocolTest, ReadLayoutAsksForTheAnnouncedBody) {
     EXPECT_EQ(link.writes[0], Query(QueryLayoutHeader));
     EXPECT_EQ(link.writes[1], Query(QueryLayoutBody));
     EXPECT_EQ(link.ReadLengths(), (std::vector<unsigned>{9 + 13, 37 + 13}));
-    ExpectReplyWaits();
+    ExpectReadsStopAtTheFrame();
 
     const LightingModel& model = protocol.Model();
     EXPECT_EQ(model.LedCount(), 3);
@@ -339,7 +339,7 @@ TEST_F(ControllerProtocolTest, ReadVersionReadsTheAnnouncedLength) {
     EXPECT_EQ(link.writes[1], Query(QueryVersionText));
     EXPECT_EQ(link.ReadLengths(), (std::vector<unsigned>{2 + 13, 5 + 13}));
     EXPECT_EQ(protocol.Model().VersionText(), "1.0.7");
-    ExpectReplyWaits();
+    ExpectReadsStopAtTheFrame();
 }
 
 TEST_F(ControllerProtocolTest, ReadVersionLengthIsLowByteFirst) {

@@ -38,9 +38,7 @@ protected:
         sim::SimConfig config;
         config.dir = dir_.path().toStdString() + "/sim";
         config.stemPrefix = "e2e";
-        // The link flushes right after each write; a device answers a moment later, and a
-        // loaded test machine must not make that moment look shorter than the flush.
-        config.replyDelayMs = 100;
+        config.replyDelayMs = 0; // answers at once: the link must not lose them
         simulator_ = std::make_unique<sim::Simulator>(config);
         fw::HidSetBackends({std::make_shared<fw::VirtualHidBackend>(config.dir)});
 
@@ -133,7 +131,7 @@ TEST_F(LinkSimulatorTest, CompositeDeviceWithoutSerialIsOneController) {
     config.dir = dir_.path().toStdString() + "/sim";
     config.stemPrefix = "e2e";
     config.interfaces = 2;
-    config.replyDelayMs = 100;
+    config.replyDelayMs = 0;
     simulator_ = std::make_unique<sim::Simulator>(config);
     ASSERT_TRUE(simulator_->Start()) << simulator_->LastError();
     link_->SetDeviceTable(nullptr, table_, 1);

@@ -22,6 +22,7 @@ public:
         unsigned length;
         std::thread::id thread;
         Clock::time_point when;
+        ReadComplete complete = nullptr; // the test a read was given
     };
 
     int Scan() override { return 1; }
@@ -40,6 +41,11 @@ public:
         if (n > 0)
             std::memcpy(buffer, reply.data(), n);
         return static_cast<int>(n);
+    }
+    int ReadUntil(void* buffer, unsigned length, ReadComplete complete) override {
+        const int n = Read(buffer, length);
+        calls.back().complete = complete;
+        return n;
     }
     int Write(const void* data, unsigned length) override {
         calls.push_back({true, length, std::this_thread::get_id(), Clock::now()});

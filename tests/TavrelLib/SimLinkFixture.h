@@ -58,13 +58,12 @@ protected:
 
     QString Folder() const { return dir.Path() + QStringLiteral("sim"); }
 
-    // The acknowledgement leaves a few milliseconds after the request, so the link's flush
-    // after each write never races it even on a loaded machine; reboots are quick.
+    // Answers leave as soon as the controller has them; reboots are quick.
     sim::SimConfig Base() const {
         sim::SimConfig c;
         c.dir = Folder().toStdString();
         c.rebootMs = 20;
-        c.replyDelayMs = 5;
+        c.replyDelayMs = 0;
         return c;
     }
 

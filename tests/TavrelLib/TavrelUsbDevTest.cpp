@@ -2,6 +2,7 @@
 #include "Framework/Hid/DeviceChange.h"
 #include "HidFakeFixture.h"
 
+#include <algorithm>
 #include <functional>
 #include <thread>
 
@@ -43,7 +44,57 @@ TEST_F(TavrelUsbDevTest, WriteThenReadTheAnswerWithTheLinksTimeOuts) {
     EXPECT_EQ(link_->Read(buffer.data(), 4), 0);
 }
 
-TEST_F(TavrelUsbDevTest, EveryReadAndWriteEndsWithAFlush) {
+// The output reports of a frame, built by hand: 0x3F, count, more-follows, 61 data bytes.
+std::vector<Report> OutputReports(const std::vector<std::uint8_t>& frame) {
+    std::vector<Report> reports;
+    for (std::size_t offset = 0; offset < frame.size(); offset += 61) {
+        const std::size_t n = std::min<std::size_t>(61, frame.size() - offset);
+        Report report(64, 0);
+        report[0] = 0x3F;
+        report[1] = static_cast<std::uint8_t>(n);
+        report[2] = offset + n < frame.size() ? 1 : 0;
+        std::copy_n(frame.begin() + static_cast<std::ptrdiff_t>(offset), n, report.begin() + 3);
+        reports.push_back(report);
+    }
+    return reports;
+}
+
+// Stale input is gone before the request leaves; the answer, there the moment the last report
+// is written, is still there for the read.
+TEST_F(TavrelUsbDevTest, WriteFlushesFirstSoAnImmediateAnswerIsRead) {
+    using Op = fw::RecordingHidBackend::Operation;
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    const auto answer = Bytes(20, 0x80);
+    fake_->SetResponder(controller, [&](const Report& written) {
+        return written[2] == 0 ? std::vector<Report>{Input(answer)} : std::vector<Report>{};
+    });
+    UseTable();
+    link_->Scan();
+    ASSERT_EQ(link_->Open(0), 1);
+    fake_->QueueInput(controller, Input(Bytes(5, 0xE0))); // stale, never asked for
+
+    const auto frame = Bytes(130, 0x10);
+    ASSERT_EQ(link_->Write(frame.data(), 130), 1);
+    EXPECT_EQ(fake_->PendingInput(controller), 1u) << "the answer, and only the answer";
+
+    std::vector<std::uint8_t> buffer(20);
+    ASSERT_EQ(link_->Read(buffer.data(), 20), 20);
+    EXPECT_EQ(buffer, answer);
+
+    const auto ops = fake_->Operations(controller);
+    const auto reports = OutputReports(frame);
+    ASSERT_EQ(ops.size(), 6u);
+    EXPECT_EQ(ops[0].kind, Op::Flush);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(ops[1 + i].kind, Op::Write) << i;
+        EXPECT_EQ(ops[1 + i].report, reports[i]) << "report " << i << " byte for byte";
+    }
+    EXPECT_EQ(ops[4].kind, Op::Read);
+    EXPECT_EQ(ops[4].report, Input(answer));
+    EXPECT_EQ(ops[5].kind, Op::Flush) << "a read still ends with one";
+}
+
+TEST_F(TavrelUsbDevTest, ReadsEndWithAFlushAndWritesStartWithOne) {
     const std::size_t controller = fake_->Add(kVendor, kProduct);
     UseTable();
     link_->Scan();
@@ -58,6 +109,10 @@ TEST_F(TavrelUsbDevTest, EveryReadAndWriteEndsWithAFlush) {
     EXPECT_EQ(link_->Write(buffer.data(), 3), 1);
     EXPECT_EQ(fake_->PendingInput(controller), 0u);
     EXPECT_EQ(fake_->Flushes(controller), 2u);
+    // A write of nothing still empties the queue: the read after it hears only fresh input.
+    fake_->QueueInput(controller, Input(Bytes(3)));
+    EXPECT_EQ(link_->Write(buffer.data(), 0), 1);
+    EXPECT_EQ(fake_->PendingInput(controller), 0u);
 }
 
 TEST_F(TavrelUsbDevTest, FailedReadOrWriteReturns0) {
@@ -79,6 +134,30 @@ TEST_F(TavrelUsbDevTest, DisconnectedLinkSendsNothingAndReadsNothing) {
     EXPECT_EQ(link_->Write(buffer.data(), 8), 1);
     EXPECT_EQ(link_->Read(buffer.data(), 8), 0);
     EXPECT_TRUE(fake_->Written(0).empty());
+}
+
+// However many interfaces there are and whichever member holds the controller, a scan lists
+// them once for the whole table and an open once for counting and opening.
+TEST_F(TavrelUsbDevTest, ScanAndOpenEachListTheInterfacesOnce) {
+    for (int i = 0; i < 5; ++i)
+        fake_->Add(0x1234, 0x0002);
+    fake_->Add(kVendor, kProduct, L"", 0);
+    const std::size_t second = fake_->Add(kVendor, kProduct, L"", 1);
+    link_->SetDeviceTable(nullptr, table_, 2);
+
+    std::size_t before = fake_->Enumerations();
+    EXPECT_EQ(link_->Scan(), 1);
+    EXPECT_EQ(fake_->Enumerations() - before, 1u);
+    EXPECT_EQ(table_[0].present, 1);
+    EXPECT_EQ(table_[1].present, 0);
+
+    before = fake_->Enumerations();
+    ASSERT_EQ(link_->Open(0), 1);
+    EXPECT_EQ(fake_->Enumerations() - before, 1u);
+    // Two interfaces: opened shared, the first one whose serial matches.
+    EXPECT_EQ(fake_->OpenConnections(5), 1u);
+    EXPECT_EQ(fake_->OpenConnections(second), 0u);
+    EXPECT_EQ(fake_->OpenAttempts().back().share, fw::HidShare::Shared);
 }
 
 TEST_F(TavrelUsbDevTest, OpenBeyondTheTableStaysDisconnected) {

@@ -103,36 +103,52 @@ void HidUseDefaultBackends() {
 std::vector<HidInterfaceInfo> HidEnumerateInterfaces() {
     std::vector<HidInterfaceInfo> all;
     for (const auto& backend : HidBackends()) {
-        for (HidInterfaceInfo& info : backend->Enumerate())
+        for (HidInterfaceInfo& info : backend->Enumerate()) {
+            info.backend = backend;
             all.push_back(std::move(info));
+        }
     }
     return all;
 }
 
-HidHandle HidOpenInterface(const std::wstring& path, HidShare share, HidError* error) {
+namespace {
+
+HidHandle OpenThrough(HidBackend& backend, const HidInterfaceInfo& info, HidShare share,
+                      HidError* error) {
     HidError result = HidError::NotFound;
-    for (const auto& backend : HidBackends()) {
-        for (const HidInterfaceInfo& info : backend->Enumerate()) {
-            if (!SamePath(info.path, path))
-                continue;
-            std::unique_ptr<HidConnection> connection = backend->Open(info, share, &result);
-            Remember(result);
-            if (error)
-                *error = result;
-            if (!connection)
-                return kInvalidHidHandle;
-            Registry& registry = TheRegistry();
-            std::lock_guard lock(registry.mutex);
-            const HidHandle handle = registry.nextHandle;
-            registry.nextHandle += 4;
-            registry.open[handle] = {std::move(connection), info};
-            return handle;
-        }
-    }
+    std::unique_ptr<HidConnection> connection = backend.Open(info, share, &result);
     Remember(result);
     if (error)
         *error = result;
+    if (!connection)
+        return kInvalidHidHandle;
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    const HidHandle handle = registry.nextHandle;
+    registry.nextHandle += 4;
+    registry.open[handle] = {std::move(connection), info};
+    return handle;
+}
+
+} // namespace
+
+HidHandle HidOpenInterface(const std::wstring& path, HidShare share, HidError* error) {
+    for (const auto& backend : HidBackends()) {
+        for (const HidInterfaceInfo& info : backend->Enumerate()) {
+            if (SamePath(info.path, path))
+                return OpenThrough(*backend, info, share, error);
+        }
+    }
+    Remember(HidError::NotFound);
+    if (error)
+        *error = HidError::NotFound;
     return kInvalidHidHandle;
+}
+
+HidHandle HidOpenInterface(const HidInterfaceInfo& info, HidShare share, HidError* error) {
+    if (const std::shared_ptr<HidBackend> backend = info.backend.lock())
+        return OpenThrough(*backend, info, share, error);
+    return HidOpenInterface(info.path, share, error);
 }
 
 HidError HidCloseInterface(HidHandle handle) {

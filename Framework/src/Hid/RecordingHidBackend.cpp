@@ -135,8 +135,7 @@ std::vector<RecordingHidBackend::Report> RecordingHidBackend::Written(std::size_
 std::size_t RecordingHidBackend::PendingInput(std::size_t index) const {
     std::lock_guard lock(mutex_);
     const Entry& entry = entries_.at(index);
-    return entry.coming.size() +
-           static_cast<std::size_t>(std::count_if(entry.input.begin(), entry.input.end(),
+    return static_cast<std::size_t>(std::count_if(entry.input.begin(), entry.input.end(),
                                                   [](const Report& r) { return !r.empty(); }));
 }
 
@@ -154,6 +153,17 @@ std::size_t RecordingHidBackend::OpenConnections(std::size_t index) const {
 std::vector<RecordingHidBackend::OpenAttempt> RecordingHidBackend::OpenAttempts() const {
     std::lock_guard lock(mutex_);
     return attempts_;
+}
+
+std::vector<RecordingHidBackend::Operation>
+RecordingHidBackend::Operations(std::size_t index) const {
+    std::lock_guard lock(mutex_);
+    return entries_.at(index).operations;
+}
+
+std::size_t RecordingHidBackend::Enumerations() const {
+    std::lock_guard lock(mutex_);
+    return enumerations_;
 }
 
 unsigned RecordingHidBackend::LastReadTimeout() const {
@@ -181,6 +191,7 @@ void RecordingHidBackend::Announce(HidDeviceEvent event, std::size_t index) {
 
 std::vector<HidInterfaceInfo> RecordingHidBackend::Enumerate() {
     std::lock_guard lock(mutex_);
+    ++enumerations_;
     std::vector<HidInterfaceInfo> present;
     for (const Entry& entry : entries_) {
         if (entry.present)
@@ -226,13 +237,12 @@ HidError RecordingHidBackend::ReadReport(std::size_t index, void* buffer, std::s
     Entry& entry = entries_.at(index);
     if (!entry.present)
         return HidError::Io;
-    for (Report& answer : entry.coming)
-        entry.input.push_back(std::move(answer));
-    entry.coming.clear();
-    if (entry.input.empty())
-        return HidError::Timeout;
-    Report report = std::move(entry.input.front());
-    entry.input.pop_front();
+    Report report;
+    if (!entry.input.empty()) {
+        report = std::move(entry.input.front());
+        entry.input.pop_front();
+    }
+    entry.operations.push_back({Operation::Read, report});
     if (report.empty())
         return HidError::Timeout;
     *received = std::min(size, report.size());
@@ -254,6 +264,7 @@ HidError RecordingHidBackend::WriteReport(std::size_t index, const void* report,
         if (entry.writeError != HidError::None)
             return entry.writeError;
         entry.written.push_back(written);
+        entry.operations.push_back({Operation::Write, written});
         responder = entry.responder;
     }
     if (!responder)
@@ -263,7 +274,7 @@ HidError RecordingHidBackend::WriteReport(std::size_t index, const void* report,
     std::lock_guard lock(mutex_);
     for (Report& answer : answers) {
         if (!answer.empty())
-            entries_.at(index).coming.push_back(std::move(answer));
+            entries_.at(index).input.push_back(std::move(answer));
     }
     return HidError::None;
 }
@@ -274,6 +285,7 @@ HidError RecordingHidBackend::FlushInput(std::size_t index) {
     ++entry.flushes;
     if (!entry.present)
         return HidError::Io;
+    entry.operations.push_back({Operation::Flush, {}});
     entry.input.clear();
     return HidError::None;
 }

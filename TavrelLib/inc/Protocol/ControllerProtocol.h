@@ -16,9 +16,6 @@ class TrRequestSide;
 // follows every change sent.
 class ControllerProtocol {
 public:
-    // Time the controller is given to answer a query before its reply is read.
-    static constexpr unsigned ReplyWaitMs = 500;
-
     ControllerProtocol() = default;
     ControllerProtocol(const ControllerProtocol&) = delete;
     ControllerProtocol& operator=(const ControllerProtocol&) = delete;
@@ -33,8 +30,9 @@ public:
     // end as soon as the bytes so far suffice.
     int ReadRaw(std::uint8_t* buffer, unsigned length, ReadComplete complete = nullptr);
 
-    // Sends the request, waits, reads replyLength + 13 bytes and decodes a frame from them; its
-    // payload (at most replyLength bytes) goes into reply. 1 when a frame was found.
+    // Sends the request and reads at most replyLength + 13 bytes, ending as soon as they hold a
+    // whole frame (the link's report time-outs bound the wait), and decodes a frame from them;
+    // its payload (at most replyLength bytes) goes into reply. 1 when a frame was found.
     int Transact(const Packet& request, std::uint8_t* reply, unsigned replyLength);
 
     // Fill the model from the controller; 1 on success, 0 leaves the model as it was.

@@ -44,14 +44,22 @@ HidResult HidOpen(HidChannel* channel, std::uint16_t vendorId, std::uint16_t pro
     std::lock_guard lock(HidLock());
     if (channel->open)
         return HID_ALREADY_OPEN;
+    return HidOpen(channel, HidListInterfaces(), vendorId, productId, wantedSerial, interfaceCount);
+}
+
+HidResult HidOpen(HidChannel* channel, const HidInterfaceList& list, std::uint16_t vendorId,
+                  std::uint16_t productId, const char* wantedSerial, unsigned interfaceCount) {
+    std::lock_guard lock(HidLock());
+    if (channel->open)
+        return HID_ALREADY_OPEN;
 
     wchar_t path[kHidPathLength];
     for (unsigned member = 0; member < kHidMaxMembers; ++member) {
-        if (HidFindPath(vendorId, productId, member, path) != HID_SUCCESS)
+        if (HidFindPath(list, vendorId, productId, member, path) != HID_SUCCESS)
             continue;
         fw::HidError lastError = fw::HidError::None;
-        const fw::HidHandle handle =
-            HidOpenPath(path, vendorId, productId, &lastError, interfaceCount == 1 ? 1 : 0);
+        const fw::HidHandle handle = HidOpenMember(list, member, vendorId, productId, &lastError,
+                                                   interfaceCount == 1 ? 1 : 0);
         if (lastError == fw::HidError::SharingViolation)
             return HID_ALREADY_OPEN; // held by another opener; the channel stays closed
         if (handle == fw::kInvalidHidHandle)

@@ -20,13 +20,19 @@ unsigned NumberAt(const wchar_t* path, std::size_t index) {
 } // namespace
 
 unsigned HidCountInterfaces(std::uint16_t vendorId, std::uint16_t productId, unsigned divisor) {
+    return HidCountInterfaces(HidListInterfaces(), vendorId, productId, divisor);
+}
+
+unsigned HidCountInterfaces(const HidInterfaceList& list, std::uint16_t vendorId,
+                            std::uint16_t productId, unsigned divisor) {
     unsigned count = 0;
     wchar_t path[kHidPathLength];
     for (unsigned member = 0; member < kHidMaxMembers; ++member) {
-        if (HidFindPath(vendorId, productId, member, path) != HID_SUCCESS)
+        if (HidFindPath(list, vendorId, productId, member, path) != HID_SUCCESS)
             continue;
         fw::HidError lastError = fw::HidError::None;
-        const fw::HidHandle handle = HidOpenPath(path, vendorId, productId, &lastError, 0);
+        const fw::HidHandle handle =
+            HidOpenMember(list, member, vendorId, productId, &lastError, 0);
         if (handle != fw::kInvalidHidHandle || lastError == fw::HidError::SharingViolation)
             ++count;
         if (handle != fw::kInvalidHidHandle)
@@ -38,6 +44,11 @@ unsigned HidCountInterfaces(std::uint16_t vendorId, std::uint16_t productId, uns
 }
 
 unsigned HidCollectSerials(std::uint16_t vendorId, std::uint16_t productId, DeviceSerial* serials) {
+    return HidCollectSerials(HidListInterfaces(), vendorId, productId, serials);
+}
+
+unsigned HidCollectSerials(const HidInterfaceList& list, std::uint16_t vendorId,
+                           std::uint16_t productId, DeviceSerial* serials) {
     unsigned stored = 0;
     unsigned interfaces = 1;
     unsigned highestInterface = 0;
@@ -45,10 +56,11 @@ unsigned HidCollectSerials(std::uint16_t vendorId, std::uint16_t productId, Devi
 
     wchar_t path[kHidPathLength];
     for (unsigned member = 0; member < kHidMaxMembers; ++member) {
-        if (HidFindPath(vendorId, productId, member, path) != HID_SUCCESS)
+        if (HidFindPath(list, vendorId, productId, member, path) != HID_SUCCESS)
             continue;
         fw::HidError lastError = fw::HidError::None;
-        const fw::HidHandle handle = HidOpenPath(path, vendorId, productId, &lastError, 0);
+        const fw::HidHandle handle =
+            HidOpenMember(list, member, vendorId, productId, &lastError, 0);
         // Held by another opener: go on, the serial can't be read through no handle.
         if (handle == fw::kInvalidHidHandle && lastError != fw::HidError::SharingViolation)
             continue;

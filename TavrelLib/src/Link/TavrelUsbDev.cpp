@@ -39,11 +39,14 @@ void TavrelUsbDev::SetDeviceTable(fw::Window* window, UsbDeviceEntry* table, uns
 
 int TavrelUsbDev::Scan() {
     HidResetAccessDenied();
+    const HidInterfaceList interfaces = HidListInterfaces();
     int present = 0;
     for (unsigned i = 0; i < count_; ++i) {
         // Every entry writes the same list: it ends up with the last entry's identities.
         table_[i].present =
-            HidCollectSerials(table_[i].vendorId, table_[i].productId, serials_) != 0 ? 1 : 0;
+            HidCollectSerials(interfaces, table_[i].vendorId, table_[i].productId, serials_) != 0
+                ? 1
+                : 0;
         present += table_[i].present;
     }
     permissionDenied_ = HidMetAccessDenied();
@@ -64,12 +67,13 @@ int TavrelUsbDev::Open(unsigned index) {
         connected_ = 0;
     } else {
         const UsbDeviceEntry& entry = table_[picked];
-        const unsigned interfaces = HidCountInterfaces(entry.vendorId, entry.productId, 1);
+        const HidInterfaceList list = HidListInterfaces();
+        const unsigned interfaces = HidCountInterfaces(list, entry.vendorId, entry.productId, 1);
         // The serial list has six records; entries beyond it have no identity to ask for.
         static const DeviceSerial none;
         const DeviceSerial& wanted = picked < kHidSerialRecords ? serials_[picked] : none;
         const HidResult result =
-            HidOpen(&channel_, entry.vendorId, entry.productId, wanted.text, interfaces);
+            HidOpen(&channel_, list, entry.vendorId, entry.productId, wanted.text, interfaces);
         connected_ = (result == HID_SUCCESS || result == HID_ALREADY_OPEN) ? 1 : 0;
     }
     permissionDenied_ = HidMetAccessDenied();
@@ -101,8 +105,10 @@ int TavrelUsbDev::Write(const void* data, unsigned length) {
         lastWriteFailed_ = true;
         return 1;
     }
-    const HidResult result = HidWrite(&channel_, data, static_cast<std::uint16_t>(length));
+    // Stale input goes before the request leaves, so that nothing can empty the queue between
+    // the request and its answer.
     HidFlush(&channel_);
+    const HidResult result = HidWrite(&channel_, data, static_cast<std::uint16_t>(length));
     lastWriteFailed_ = result != HID_SUCCESS;
     return result == HID_SUCCESS ? 1 : 0;
 }

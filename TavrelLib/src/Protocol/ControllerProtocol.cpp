@@ -4,14 +4,13 @@
 #include "Protocol/CommMessages.h"
 #include "Protocol/CommandCodes.h"
 #include "Protocol/ExecuteMessage.h"
+#include "Protocol/FrameArrived.h"
 #include "Protocol/Message.h"
 #include "Protocol/Packet.h"
 #include "Protocol/TrRequestSide.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -65,8 +64,7 @@ int ControllerProtocol::Transact(const Packet& request, std::uint8_t* reply, uns
     SendPacket(request);
     // What the link leaves unfilled reads as zeros.
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(replyLength) + Packet::Overhead);
-    std::this_thread::sleep_for(std::chrono::milliseconds(ReplyWaitMs));
-    ReadRaw(buffer.data(), static_cast<unsigned>(buffer.size()));
+    ReadRaw(buffer.data(), static_cast<unsigned>(buffer.size()), &FrameArrived);
 
     Packet answer;
     answer.Clear();

@@ -20,6 +20,9 @@ std::vector<HidInterfaceInfo> HidEnumerateInterfaces();
 // Opens the interface with this path (matched without regard to case). On failure returns
 // kInvalidHidHandle; the reason goes to *error (when given) and to HidLastError().
 HidHandle HidOpenInterface(const std::wstring& path, HidShare share, HidError* error = nullptr);
+// Opens an interface of an earlier HidEnumerateInterfaces through the backend that listed it,
+// without listing every backend again; by its path when that backend is gone.
+HidHandle HidOpenInterface(const HidInterfaceInfo& info, HidShare share, HidError* error = nullptr);
 HidError HidCloseInterface(HidHandle handle);
 
 bool HidGetAttributes(HidHandle handle, std::uint16_t* vendorId, std::uint16_t* productId);

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace fw {
+
+class HidBackend;
 
 // An open HID interface, like a file handle: never 0 and never kInvalidHidHandle while open.
 using HidHandle = std::intptr_t;
@@ -38,6 +41,9 @@ struct HidInterfaceInfo {
     std::uint16_t inputReportLength = 0;  // bytes, report id byte included
     std::uint16_t outputReportLength = 0; // bytes, report id byte included
     std::string node;                     // backend's own locator (device node, socket)
+    // The backend that listed it, set by HidEnumerateInterfaces: such an interface opens
+    // without another listing.
+    std::weak_ptr<HidBackend> backend;
 };
 
 enum class HidDeviceEvent { Arrival, Removal };

@@ -19,9 +19,15 @@ class RecordingHidBackend : public HidBackend,
                             public std::enable_shared_from_this<RecordingHidBackend> {
 public:
     using Report = std::vector<std::uint8_t>;
-    // Input reports in answer to a write. Like a device's answers they come a moment later:
-    // after the flush that may follow the write, readable from the next read on.
+    // Input reports in answer to a write. They arrive the moment the write completes, as a
+    // quick device's answer may: readable by the next read, and lost to any flush before it.
     using Responder = std::function<std::vector<Report>(const Report& written)>;
+
+    // What happened on one interface's connections, in order.
+    struct Operation {
+        enum Kind { Write, Read, Flush } kind;
+        Report report; // the report written or read; empty for a flush or a read timing out
+    };
 
     struct OpenAttempt {
         std::size_t index;
@@ -52,8 +58,10 @@ public:
     std::vector<Report> Written(std::size_t index) const;
     std::size_t PendingInput(std::size_t index) const;
     std::size_t Flushes(std::size_t index) const;
+    std::vector<Operation> Operations(std::size_t index) const;
     std::size_t OpenConnections(std::size_t index) const;
     std::vector<OpenAttempt> OpenAttempts() const;
+    std::size_t Enumerations() const; // calls of Enumerate so far
     unsigned LastReadTimeout() const;
     unsigned LastWriteTimeout() const;
     const HidInterfaceInfo& Info(std::size_t index) const;
@@ -78,9 +86,9 @@ private:
         int heldShared = 0;
         int openExclusive = 0;
         int openShared = 0;
-        std::deque<Report> input;  // arrived; an empty report marks a time-out
-        std::deque<Report> coming; // answers on their way
+        std::deque<Report> input; // arrived; an empty report marks a time-out
         std::vector<Report> written;
+        std::vector<Operation> operations;
         Responder responder;
         HidError writeError = HidError::None;
         std::size_t flushes = 0;
@@ -97,6 +105,7 @@ private:
     mutable std::mutex mutex_;
     std::deque<Entry> entries_; // deque: references stay valid as entries are added
     std::vector<OpenAttempt> attempts_;
+    std::size_t enumerations_ = 0;
     std::mutex watchMutex_; // held while announcing
     std::vector<Watcher*> watchers_;
     unsigned lastReadTimeout_ = 0;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QIcon>
+#include <QPointer>
+#include <QString>
+#include <QSystemTrayIcon>
+
+#include <optional>
+
+namespace fw {
+class Window;
+}
+
+// The program's one notification-area icon. Its activations reach the window that added it as
+// the icon's callback message: wParam the icon id, lParam WM_LBUTTONDBLCLK for a double click
+// and WM_RBUTTONDOWN for the context request. The icon stays until deleted, also after the
+// window has gone, as the platform's record does.
+class NotifyIcon {
+public:
+    enum : unsigned { WM_LBUTTONDBLCLK = 0x203, WM_RBUTTONDOWN = 0x204 };
+
+    static NotifyIcon& Instance();
+
+    // False when the icon is already shown: a second add leaves the one icon as it is.
+    bool Add(fw::Window* window, unsigned id, unsigned callbackMessage, const QIcon& icon,
+             const QString& tip);
+    bool Delete();
+    bool IsShown() const;
+
+    // Whether the desktop has a notification area at all (GNOME without an extension has none).
+    static bool Available();
+    // Tests decide the answer themselves; nullopt asks the desktop again.
+    static void SetAvailableForTesting(std::optional<bool> available);
+
+    QSystemTrayIcon* TrayIcon() const { return tray_; }
+
+private:
+    NotifyIcon();
+    ~NotifyIcon();
+    void OnActivated(int reason);
+
+    // Owned by the application object, so it never outlives it.
+    QPointer<QSystemTrayIcon> tray_;
+    QPointer<fw::Window> window_;
+    unsigned id_ = 0;
+    unsigned callbackMessage_ = 0;
+};

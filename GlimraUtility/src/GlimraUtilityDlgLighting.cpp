@@ -1,0 +1,120 @@
+#include "GlimraUtilityDlg.h"
+
+#include "Control/LightingModeTable.h"
+#include "Framework/Resources.h"
+#include "KeyboardProxy.h"
+
+#include <QLabel>
+
+// Each entry point lets LightingActions do the work, then tells the controls what changed in
+// the order the actions touch them: the plate paints according to the call that came last.
+
+void GlimraUtilityDlg::RefreshFromController() {
+    const int ok = lighting_->RefreshFromController();
+    ShowEnabledControls();
+    if (!ok)
+        return;
+    const LightingView& view = lighting_->View();
+    version_->setText(view.versionText);
+    colorPlate_->SetSelectedIndex(view.swatch);
+    colorPlate_->SetOn(view.on);
+    ShowBrightnessLevel();
+    modeGroup_.SelectIndex(view.modeIndex);
+    increase_->SetEnabled(view.brightnessEnabled);
+    decrease_->SetEnabled(view.brightnessEnabled);
+    colorPlate_->SetEnabled(view.colourEnabled);
+}
+
+void GlimraUtilityDlg::EnableLightingControls(bool enable) {
+    lighting_->EnableLightingControls(enable);
+    ShowEnabledControls();
+}
+
+void GlimraUtilityDlg::ShowEnabledControls() {
+    const LightingView& view = lighting_->View();
+    const bool enable = view.controlsEnabled;
+    increase_->SetEnabled(enable);
+    decrease_->SetEnabled(enable);
+    default_->SetEnabled(enable);
+    modeGroup_.EnableAll(enable);
+    colorPlate_->SetOn(enable);
+    colorPlate_->setEnabled(enable);
+    version_->setVisible(view.versionShown);
+    for (QWidget* proxy : swatchProxies_) {
+        if (proxy)
+            proxy->setEnabled(enable);
+    }
+}
+
+void GlimraUtilityDlg::SelectSwatch(int swatch) {
+    lighting_->SelectSwatch(swatch);
+}
+
+void GlimraUtilityDlg::ToggleEnable(bool on) {
+    lighting_->ToggleEnable(on);
+}
+
+void GlimraUtilityDlg::StepBrightness(bool up) {
+    if (lighting_->StepBrightness(up))
+        ShowBrightnessLevel();
+}
+
+void GlimraUtilityDlg::ShowBrightnessLevel() {
+    brightnessBitmapId_ = lighting_->View().BrightnessBitmap();
+    brightness_->setAlignment(Qt::AlignCenter);
+    brightness_->setPixmap(
+        QPixmap::fromImage(fw::Resources::LoadBitmap(static_cast<unsigned>(brightnessBitmapId_))));
+    brightness_->setGeometry(145, 90, 34, 270);
+    brightness_->show();
+    ApplyAccessibleNames();
+}
+
+void GlimraUtilityDlg::SelectMode(int modeIndex) {
+    lighting_->SelectMode(modeIndex);
+    const LightingView& view = lighting_->View();
+    increase_->SetEnabled(view.brightnessEnabled);
+    decrease_->SetEnabled(view.brightnessEnabled);
+    colorPlate_->SetEnabled(view.colourEnabled);
+}
+
+// ---- what a click does, for callers other than the mouse ----
+
+void GlimraUtilityDlg::ClickSwatch(int swatch) {
+    // A ring click on a plate that refuses picks is a miss.
+    if (!IsPlateEnabled() || swatch < 1 || swatch > 8)
+        return;
+    colorPlate_->SetOn(true);
+    colorPlate_->SetSelectedIndex(swatch);
+    SelectSwatch(swatch);
+}
+
+void GlimraUtilityDlg::ClickSwitch() {
+    // The centre answers also when swatches are refused, but not on a disabled plate.
+    if (!lighting_->View().controlsEnabled)
+        return;
+    const bool on = !lighting_->View().on;
+    colorPlate_->SetOn(on);
+    ToggleEnable(on);
+}
+
+void GlimraUtilityDlg::ClickPlus() {
+    if (IsBrightnessEnabled())
+        StepBrightness(true);
+}
+
+void GlimraUtilityDlg::ClickMinus() {
+    if (IsBrightnessEnabled())
+        StepBrightness(false);
+}
+
+void GlimraUtilityDlg::ClickMode(int index) {
+    if (!lighting_->View().controlsEnabled || index < 0 || index >= LightingModeTable::ModeCount)
+        return;
+    modeGroup_.SelectIndex(index);
+    SelectMode(index);
+}
+
+void GlimraUtilityDlg::ClickDefault() {
+    if (lighting_->View().controlsEnabled)
+        SetTimer(TIMER_DEFAULT_RESTORE, 0);
+}
