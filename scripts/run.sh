@@ -36,10 +36,8 @@ echo "No Glimra controller found; starting the simulated one (glimra-sim)."
 sim_log=$(mktemp "${TMPDIR:-/tmp}/glimra-sim.XXXXXX")
 trap 'stop_sim; rm -f "$sim_log"' EXIT
 trap 'exit 130' INT TERM
-# A short reply delay keeps a reply from landing before the link's flush after each write
-# on a busy machine.
 # shellcheck disable=SC2086  # GLIMRA_SIM_ARGS is a list of options
-"$build/bin/glimra-sim" ${GLIMRA_SIM_ARGS:---reply-delay-ms 20} >"$sim_log" 2>&1 &
+"$build/bin/glimra-sim" ${GLIMRA_SIM_ARGS:-} >"$sim_log" 2>&1 &
 sim_pid=$!
 # The simulator says so once its interfaces are served.
 for _ in $(seq 100); do

@@ -1,5 +1,6 @@
 #include "CliCommandRunner.h"
 
+#include "CliBusClient.h"
 #include "CliConnection.h"
 #include "CliDeviceList.h"
 #include "CliExitCode.h"
@@ -48,6 +49,10 @@ int CliCommandRunner::Run() {
             return ExitUsage;
         }
     }
+    // While the desktop program holds the controller, the work goes through its window.
+    CliBusClient window;
+    if (window.WindowHoldsController())
+        return window.Run(request_);
     return OnController();
 }
 

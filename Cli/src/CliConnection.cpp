@@ -39,9 +39,10 @@ bool CliConnection::HeldElsewhere() {
     // own, opened and closed the way the link opens, tells the two apart beforehand.
     HidChannel probe;
     HidChannelInit(&probe);
-    const unsigned interfaces = HidCountInterfaces(VendorId, ProductId, 1);
+    const HidInterfaceList list = HidListInterfaces();
+    const unsigned interfaces = HidCountInterfaces(list, VendorId, ProductId, 1);
     const HidResult result =
-        HidOpen(&probe, VendorId, ProductId, manager_.UsbLink()->Serial(0).text, interfaces);
+        HidOpen(&probe, list, VendorId, ProductId, manager_.UsbLink()->Serial(0).text, interfaces);
     if (result == HID_SUCCESS)
         HidClose(&probe);
     return result == HID_ALREADY_OPEN;

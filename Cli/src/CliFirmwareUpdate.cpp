@@ -92,6 +92,7 @@ int CliFirmwareUpdate::Run() {
         loop_.exec();
         // After a result the worker still finishes its last step; it must end before we do.
         task_.Wait();
+        inhibitor_.Release();
         if (exitCode_ == ExitSuccess)
             WaitForReturn();
     }
@@ -149,6 +150,9 @@ fw::LRESULT CliFirmwareUpdate::OnTimer(fw::WPARAM id) {
         if (connection_.IsConnected()) {
             KillTimer(ReconnectTimer);
             started_ = true;
+            // No sleep or shutdown in the middle of the image (where logind is there to ask).
+            inhibitor_.Acquire(QStringLiteral("glimractl"),
+                               QStringLiteral("Updating the lighting controller's firmware"));
             task_.Start(firmwarePath_);
         }
     } else {

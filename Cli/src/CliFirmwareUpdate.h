@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Framework/SleepInhibitor.h"
 #include "Framework/Window.h"
 #include "Task/FirmwareManager.h"
 
@@ -51,6 +52,7 @@ private:
     QString firmwarePath_;
     bool json_ = false;
     FirmwareManager task_;
+    fw::SleepInhibitor inhibitor_; // held while blocks are written
     QEventLoop loop_;
     int countdown_ = ReconnectAttempts;
     int exitCode_ = 0;

@@ -17,6 +17,8 @@ class Dialog;
 void RunFirmwareUpdateCommand(fw::Dialog* mainWindow, CommManager* manager);
 
 // Tests answer the file dialog instead of a user: the chooser gets the owner and the title and
-// returns the chosen path, empty for Cancel. An empty function restores the real dialog.
+// returns the chosen path, empty for Cancel. An empty function restores the real dialog. (A
+// run with GLIMRA_AUTO_DISMISS set shows no file dialog either: the first one answers with
+// $GLIMRA_FIRMWARE_FILE, any further one with Cancel.)
 using FirmwareFileChooser = std::function<QString(QWidget* owner, const QString& title)>;
 void SetFirmwareFileChooser(FirmwareFileChooser chooser);

@@ -100,6 +100,9 @@ public:
     CommManager& Comm() { return commManager_; }
     bool IsPlateEnabled() const;
     bool IsBrightnessEnabled() const;
+    // Reads everything back and shows it, as the last step of Default does; 1 when the
+    // controller answered.
+    int Refresh();
 
     // The controls, for the accessibility layer and the tests.
     Button* ModeButton(int index) const { return modeButtons_[static_cast<std::size_t>(index)]; }

@@ -19,9 +19,14 @@ FirmwareFileChooser& Chooser() {
     return chooser;
 }
 
-QString ChooseFile(QWidget* owner, const QString& title) {
+// attempt counts the file dialogs of one command, from 0.
+QString ChooseFile(QWidget* owner, const QString& title, int attempt) {
     if (const FirmwareFileChooser chooser = Chooser())
         return chooser(owner, title);
+    // Headless runs, where message boxes answer themselves: the first file dialog answers with
+    // GLIMRA_FIRMWARE_FILE, any further one (after a refused file) with Cancel.
+    if (!qEnvironmentVariableIsEmpty("GLIMRA_AUTO_DISMISS"))
+        return attempt == 0 ? qEnvironmentVariable("GLIMRA_FIRMWARE_FILE") : QString();
     QFileDialog dialog(owner, title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Only a file that exists can be an image.
@@ -42,8 +47,8 @@ void SetFirmwareFileChooser(FirmwareFileChooser chooser) {
 void RunFirmwareUpdateCommand(fw::Dialog* mainWindow, CommManager* manager) {
     QWidget* owner = mainWindow ? mainWindow->Widget() : nullptr;
     QString path;
-    for (;;) {
-        path = ChooseFile(owner, LoadText(IDS_SELECT_FIRMWARE));
+    for (int attempt = 0;; ++attempt) {
+        path = ChooseFile(owner, LoadText(IDS_SELECT_FIRMWARE), attempt);
         if (path.isEmpty())
             return;
         // An empty image would flash an empty firmware and report success, and a FIFO or a

@@ -1,5 +1,6 @@
 #include "GlimraUtilityApp.h"
 
+#include "Bus/RunningInstance.h"
 #include "Framework/HardwareAccess.h"
 #include "Framework/Trace.h"
 #include "GlimraUtilityDlg.h"
@@ -14,8 +15,12 @@ void GlimraUtilityApp::RegisterFonts() {
 }
 
 bool GlimraUtilityApp::InitInstance() {
-    if (!CTavrelLibApp::InitInstance())
+    if (!CTavrelLibApp::InitInstance()) {
+        // Refused as a second start: the user who started us again is looking for the window,
+        // so the running instance shows it, also from the notification area.
+        RunningInstance::Activate();
         return false;
+    }
     fw::HardwareAccessInit();
     RegisterFonts();
     fontInstaller_.InstallFonts();

@@ -32,10 +32,9 @@ public:
         }
     };
 
-    // The link drains its input right after each write, so a reply that came back before the
-    // drain would be lost; the controller takes its time, well inside the half second the
-    // protocol waits, so that a busy machine never races the two.
-    static constexpr int ReplyDelayMs = 200;
+    // The controller answers at once: the link drains its input before each write, so no
+    // reply can be lost however quickly it comes.
+    static constexpr int ReplyDelayMs = 0;
 
     SimProcess(const CliSandbox& sandbox, const QStringList& options = {});
     ~SimProcess();

@@ -114,4 +114,30 @@ TEST_F(FirmwareCommandTest, CancelInTheFileDialogOrTheWarningStartsNothing) {
     EXPECT_EQ(simulator->State().mode, sim::SimMode::App);
 }
 
+// A headless run answers the file dialog from GLIMRA_FIRMWARE_FILE once: a refused file then
+// ends the command instead of asking again for ever.
+TEST_F(FirmwareCommandTest, AHeadlessRunTakesTheImageFromTheEnvironmentOnce) {
+    Connect(Base());
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("GLIMRA_AUTO_DISMISS"));
+    dir.Write(QStringLiteral("empty.bin"), QByteArray());
+    const Bytes image = Image(200);
+    const auto run = [&](const QString& path) {
+        boxes.clear();
+        qputenv("GLIMRA_FIRMWARE_FILE", path.toLocal8Bit());
+        RunFirmwareUpdateCommand(nullptr, manager.get());
+        qunsetenv("GLIMRA_FIRMWARE_FILE");
+        return BoxTexts();
+    };
+    EXPECT_EQ(run(dir.File(QStringLiteral("empty.bin"))),
+              (std::vector<QString>{QStringLiteral("Invalid firmware! Please select again.")}));
+    EXPECT_TRUE(FrameCommands().empty());
+    EXPECT_EQ(run(WriteImage(image)),
+              (std::vector<QString>{
+                  QStringLiteral("Please don't shutdown computer when update firmware."),
+                  QStringLiteral("Update successful!")}));
+    ASSERT_TRUE(simulator->WaitForState(
+        0, [](const sim::SimState& s) { return s.flashCount == 1; }, 5000));
+    EXPECT_EQ(simulator->State().flashed, image);
+}
+
 } // namespace

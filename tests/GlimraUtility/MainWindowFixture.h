@@ -138,7 +138,7 @@ protected:
     sim::Simulator& RunSim() {
         sim::SimConfig c;
         c.dir = SimFolder().toStdString();
-        c.replyDelayMs = 5;
+        c.replyDelayMs = 0;
         simulator = std::make_unique<sim::Simulator>(std::move(c));
         EXPECT_TRUE(simulator->Start()) << simulator->LastError();
         return *simulator;

@@ -17,6 +17,19 @@
 #include <poll.h>
 #include <unistd.h>
 
+// Qt D-Bus and libdbus hand every message between threads inside uninstrumented libraries, so
+// ThreadSanitizer reports their internals: the bus tests don't run under it.
+inline bool UnderThreadSanitizer() {
+#if defined(__SANITIZE_THREAD__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
+
 // logind's Inhibit as far as the program uses it: hands out the write end of a pipe whose read
 // end it keeps, so a test sees the inhibitor end when every copy of the write end is closed.
 class FakeLogindObject : public QDBusVirtualObject {

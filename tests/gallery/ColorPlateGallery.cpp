@@ -84,6 +84,15 @@ GLIMRA_GALLERY_PAGE(plate) {
         plate->SetOn(s.on);
         gallery.Shot(QString::fromLatin1(s.name), plate);
     }
+    // The Simple Chinese captions (the odd ids of each pair).
+    plate->SetText(fw::Resources::LoadString(1055), fw::Resources::LoadString(1053));
+    plate->SetEnabled(true);
+    plate->SetOn(true);
+    gallery.Shot(QStringLiteral("zh-on"), plate);
+    plate->SetOn(false);
+    gallery.Shot(QStringLiteral("zh-off"), plate);
+    plate->SetText(fw::Resources::LoadString(1054), fw::Resources::LoadString(1052));
+
     // The plate in its place in the window, lit with a swatch picked.
     plate->SetEnabled(true);
     plate->SetOn(true);

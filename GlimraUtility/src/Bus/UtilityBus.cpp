@@ -1,12 +1,18 @@
 #include "Bus/UtilityBus.h"
 
+#include "Bus/RunningInstance.h"
+
 #include "Framework/Trace.h"
 #include "Framework/Window.h"
+#include "GlimraUtilityDlg.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 
-UtilityBus::UtilityBus(fw::Window* window) : window_(window) {
+UtilityBus::UtilityBus(fw::Window* window)
+    : window_(window), mainWindow_(qobject_cast<GlimraUtilityDlg*>(window)) {
+    if (!RunningInstance::SessionBusReachable())
+        return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
@@ -26,6 +32,8 @@ UtilityBus::UtilityBus(fw::Window* window) : window_(window) {
 }
 
 UtilityBus::~UtilityBus() {
+    if (window_)
+        window_->removeEventFilter(this);
     if (!registered_)
         return;
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -48,4 +56,11 @@ void UtilityBus::AddGpuTemperature(uint value) {
 
 void UtilityBus::AddCpuTemperature(uint value) {
     Deliver(MsgCpuTemperature, value);
+}
+
+void UtilityBus::Activate() {
+    if (mainWindow_ && window_)
+        mainWindow_->ShowFromTray();
+    else if (calledFromDBus())
+        sendErrorReply(QDBusError::NotSupported, QStringLiteral("There is no main window."));
 }
