@@ -8,8 +8,9 @@ class QEvent;
 class QPainter;
 
 // The skin layer of a dialog: a background bitmap tiled behind all controls through one
-// off-screen surface, an optional drag-move by pressing anywhere on the body, and static texts
-// drawn transparently over the background (track bars keep their own look).
+// off-screen surface, and an optional drag-move by pressing anywhere on the body. Static texts
+// show the background around their text, as labels draw no background of their own unless a
+// window asks for one (autoFillBackground); sliders keep their style's look.
 class BkDialog : public TrBaseDialog {
     Q_OBJECT
 public:
@@ -39,12 +40,9 @@ protected:
     virtual bool StartSystemMove();
 
 private:
-    void MakeStaticsTransparent();
-
     QImage background_;
     QImage dense_;
     int backgroundWidth_ = 0;
     int backgroundHeight_ = 0;
     bool dragMove_ = false;
-    bool transparentStatics_ = true;
 };

@@ -4,9 +4,7 @@
 #include "Framework/Drawing/Surface.h"
 #include "Framework/Resources.h"
 
-#include <QAbstractSlider>
 #include <QDialog>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -75,16 +73,6 @@ bool BkDialog::StartSystemMove() {
     return window && window->startSystemMove();
 }
 
-void BkDialog::MakeStaticsTransparent() {
-    if (!Widget())
-        return;
-    for (QLabel* label : Widget()->findChildren<QLabel*>())
-        label->setAutoFillBackground(!transparentStatics_);
-    // Track bars keep the colours their style gives them.
-    for (QAbstractSlider* slider : Widget()->findChildren<QAbstractSlider*>())
-        slider->setAutoFillBackground(true);
-}
-
 bool BkDialog::OnWidgetEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::Paint:
@@ -100,9 +88,6 @@ bool BkDialog::OnWidgetEvent(QEvent* event) {
     case QEvent::Resize:
         if (!background_.isNull())
             Widget()->update();
-        break;
-    case QEvent::Polish:
-        MakeStaticsTransparent();
         break;
     default:
         break;
