@@ -87,10 +87,14 @@ TEST(BkDialogTest, BackgroundsAreReplacedAndRemoved) {
         dialog.SetBackground(SolidImage(5, 5, 0xFF445566));
         dialog.SetBackground(4242u);
         EXPECT_FALSE(dialog.HasBackground());
-        // The program's own background bitmap.
+#ifndef __SANITIZE_THREAD__
+        // The program's own background bitmap. Qt converts images this large on its own worker
+        // threads, whose hand-overs the race detector cannot see inside the uninstrumented
+        // library, so this part stays out of that build.
         dialog.SetBackground(1000u);
         EXPECT_TRUE(dialog.HasBackground());
         EXPECT_EQ(dialog.Paint().pixel(3, 3), fw::Resources::LoadBitmap(1000).pixel(3, 3));
+#endif
     });
 }
 
