@@ -31,6 +31,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -56,14 +58,25 @@ long ProcStatusKb(const QString& path, const char* key) {
     return -1;
 }
 
-// Voluntary and involuntary context switches of every thread of a process.
-long ContextSwitches(qint64 pid) {
-    long total = 0;
+// Voluntary and involuntary context switches of each thread of a process, by thread id.
+std::map<QString, long> ContextSwitches(qint64 pid) {
+    std::map<QString, long> counts;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString status = tasks.filePath(task) + QStringLiteral("/status");
-        total += std::max(0L, ProcStatusKb(status, "voluntary_ctxt_switches:"));
-        total += std::max(0L, ProcStatusKb(status, "nonvoluntary_ctxt_switches:"));
+        counts[task] = std::max(0L, ProcStatusKb(status, "voluntary_ctxt_switches:")) +
+                       std::max(0L, ProcStatusKb(status, "nonvoluntary_ctxt_switches:"));
+    }
+    return counts;
+}
+
+// Switches between two samples, over the threads that lived through both.
+long SwitchesBetween(const std::map<QString, long>& before, const std::map<QString, long>& after) {
+    long total = 0;
+    for (const auto& [tid, count] : after) {
+        auto it = before.find(tid);
+        if (it != before.end())
+            total += count - it->second;
     }
     return total;
 }
@@ -346,11 +359,11 @@ int RunParent(int starts, int idleSeconds, int clicks) {
             return 1;
         }
         QThread::sleep(2);
-        const long before = ContextSwitches(child.processId());
+        const auto before = ContextSwitches(child.processId());
         QThread::sleep(static_cast<unsigned long>(idleSeconds));
-        const long after = ContextSwitches(child.processId());
-        std::printf("idle wake-ups    %ld context switches over %d s (all threads)\n",
-                    after - before, idleSeconds);
+        const auto after = ContextSwitches(child.processId());
+        std::printf("idle wake-ups    %ld context switches over %d s (%zu threads)\n",
+                    SwitchesBetween(before, after), idleSeconds, after.size());
         std::fflush(stdout);
         ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
         child.waitForFinished(10000);
