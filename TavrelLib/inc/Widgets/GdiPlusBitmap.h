@@ -3,9 +3,10 @@
 #include <QImage>
 #include <QString>
 
-// One skin image read from a file. Beside "name.png" the holder also reads "name@2x.png" when
+// One skin image read from a file. Beside "name.png" the holder also uses "name@2x.png" when
 // it exists, so a surface composed at a device pixel ratio of 2 stays sharp; every size the
-// widgets work with is the 1x image's, in logical pixels.
+// widgets work with is the 1x image's, in logical pixels. The dense file is decoded only when
+// a dense surface first asks for it, so a 1x screen never pays for it.
 class GdiPlusBitmap {
 public:
     GdiPlusBitmap() = default;
@@ -29,7 +30,9 @@ public:
 
 private:
     QImage image_;
-    QImage image2x_;
+    QString path2x_;
+    mutable bool tried2x_ = false;
+    mutable QImage image2x_;
 };
 
 // The holder the widgets instantiate, one per image.

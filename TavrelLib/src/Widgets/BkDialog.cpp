@@ -4,6 +4,7 @@
 #include "Framework/Drawing/Surface.h"
 #include "Framework/Resources.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,7 +22,8 @@ BkDialog::~BkDialog() {
 int BkDialog::SetBackground(unsigned bitmapId) {
     const QImage bitmap = fw::Resources::LoadBitmap(bitmapId);
     QImage dense;
-    if (!bitmap.isNull())
+    // The dense tile is only worth decoding where some screen draws at more than 1x.
+    if (!bitmap.isNull() && qApp && qApp->devicePixelRatio() > 1.0)
         dense = fw::LoadImageFile(
             QStringLiteral("%1/bitmap/%2@2x.png").arg(fw::Resources::Source()).arg(bitmapId));
     return SetBackground(bitmap, dense);

@@ -16,20 +16,26 @@ QString HighDensityPath(const QString& path) {
 bool GdiPlusBitmap::Load(const QString& path) {
     image_ = QImage();
     image2x_ = QImage();
+    path2x_.clear();
+    tried2x_ = false;
     if (!image_.load(path))
         return false;
     image_ = image_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QImage large;
-    if (large.load(HighDensityPath(path)) && large.width() == 2 * image_.width() &&
-        large.height() == 2 * image_.height()) {
-        image2x_ = large.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        image2x_.setDevicePixelRatio(2.0);
-    }
+    path2x_ = HighDensityPath(path);
     return true;
 }
 
 const QImage& GdiPlusBitmap::ImageFor(qreal devicePixelRatio) const {
-    if (devicePixelRatio > 1.0 && !image2x_.isNull())
-        return image2x_;
-    return image_;
+    if (devicePixelRatio <= 1.0 || path2x_.isEmpty())
+        return image_;
+    if (!tried2x_) {
+        tried2x_ = true;
+        QImage large;
+        if (large.load(path2x_) && large.width() == 2 * image_.width() &&
+            large.height() == 2 * image_.height()) {
+            image2x_ = large.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            image2x_.setDevicePixelRatio(2.0);
+        }
+    }
+    return image2x_.isNull() ? image_ : image2x_;
 }
