@@ -189,17 +189,7 @@ int CliBusClient::Status(const CliRequest& request) {
         return ExitNoAnswer;
     }
     const LightingView view = ViewFrom(status);
-    const CliStatusReport report(model, view);
-    if (request.json) {
-        QJsonObject object = report.Json();
-        if (request.dump)
-            object.insert("dump", QString::fromLatin1(model.RecordDump()));
-        OutJson(object);
-    } else {
-        Out(report.Text());
-        if (request.dump)
-            Out(QString::fromLatin1(model.RecordDump()));
-    }
+    CliStatusReport(model, view).Print(request.json, request.dump);
     return ExitSuccess;
 }
 

@@ -129,18 +129,8 @@ int CliCommandRunner::Status(CliConnection& connection, LightingActions& actions
         Err(QStringLiteral("glimractl: the controller did not answer\n"));
         return ExitNoAnswer;
     }
-    const LightingModel& model = connection.Protocol()->Model();
-    const CliStatusReport report(model, actions.View());
-    if (request_.json) {
-        QJsonObject object = report.Json();
-        if (request_.dump)
-            object.insert("dump", QString::fromLatin1(model.RecordDump()));
-        OutJson(object);
-    } else {
-        Out(report.Text());
-        if (request_.dump)
-            Out(QString::fromLatin1(model.RecordDump()));
-    }
+    CliStatusReport(connection.Protocol()->Model(), actions.View())
+        .Print(request_.json, request_.dump);
     return ExitSuccess;
 }
 

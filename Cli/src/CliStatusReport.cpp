@@ -1,6 +1,7 @@
 #include "CliStatusReport.h"
 
 #include "CliNames.h"
+#include "CliOutput.h"
 
 #include <QJsonArray>
 
@@ -88,4 +89,17 @@ QJsonObject CliStatusReport::Json() const {
                        {"brightness_enabled", view_.brightnessEnabled},
                        {"leds", leds},
                        {"handles", handles}};
+}
+
+void CliStatusReport::Print(bool json, bool dump) const {
+    if (json) {
+        QJsonObject object = Json();
+        if (dump)
+            object.insert("dump", QString::fromLatin1(model_.RecordDump()));
+        OutJson(object);
+    } else {
+        Out(Text());
+        if (dump)
+            Out(QString::fromLatin1(model_.RecordDump()));
+    }
 }

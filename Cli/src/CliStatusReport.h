@@ -14,6 +14,8 @@ public:
 
     QString Text() const;
     QJsonObject Json() const;
+    // Prints the report on stdout, as JSON or text, with the record dump when asked for.
+    void Print(bool json, bool dump) const;
 
 private:
     const LightingModel& model_;
