@@ -5,10 +5,10 @@
 #include "CliOutput.h"
 #include "CliStatusReport.h"
 #include "Control/LightingView.h"
+#include "Framework/SessionBus.h"
 #include "Model/LightingModel.h"
 
 #include <QDBusConnectionInterface>
-#include <QFileInfo>
 
 namespace {
 
@@ -20,18 +20,10 @@ const QString kErrorRefused = QStringLiteral("org.glimra.Utility1.Error.Refused"
 const QString kErrorBusy = QStringLiteral("org.glimra.Utility1.Error.Busy");
 const QString kErrorNoAnswer = QStringLiteral("org.glimra.Utility1.Error.NoAnswer");
 
-// A refresh of the window takes about two seconds, the Default sequence one more.
+// Generous: the window may be reading a controller that answers late, or running Default.
 constexpr int kCallTimeoutMs = 30000;
 
 using Command = CliRequest::Command;
-
-bool SessionBusReachable() {
-    // Without either, the bus library would launch a bus of its own for the display.
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
-}
 
 QString ModeText(int modeIndex) {
     const QString name = CliNames::ModeName(modeIndex);
@@ -85,8 +77,8 @@ bool ModelFrom(const QVariantMap& map, LightingModel& model) {
 } // namespace
 
 CliBusClient::CliBusClient()
-    : bus_(SessionBusReachable() ? QDBusConnection::sessionBus()
-                                 : QDBusConnection(QStringLiteral("none"))) {}
+    : bus_(fw::SessionBusReachable() ? QDBusConnection::sessionBus()
+                                     : QDBusConnection(QStringLiteral("none"))) {}
 
 QDBusMessage CliBusClient::Call(const QString& method, const QVariantList& args) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);

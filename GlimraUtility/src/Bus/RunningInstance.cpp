@@ -1,23 +1,15 @@
 #include "Bus/RunningInstance.h"
 
 #include "Bus/UtilityBus.h"
+#include "Framework/SessionBus.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QFileInfo>
 
 namespace RunningInstance {
 
-bool SessionBusReachable() {
-    // Without either, the bus library would try to launch a bus of its own for the display.
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
-}
-
 bool Activate() {
-    if (!SessionBusReachable())
+    if (!fw::SessionBusReachable())
         return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())

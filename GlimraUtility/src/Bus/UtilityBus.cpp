@@ -1,7 +1,6 @@
 #include "Bus/UtilityBus.h"
 
-#include "Bus/RunningInstance.h"
-
+#include "Framework/SessionBus.h"
 #include "Framework/Trace.h"
 #include "Framework/Window.h"
 #include "GlimraUtilityDlg.h"
@@ -11,7 +10,7 @@
 
 UtilityBus::UtilityBus(fw::Window* window)
     : window_(window), mainWindow_(qobject_cast<GlimraUtilityDlg*>(window)) {
-    if (!RunningInstance::SessionBusReachable())
+    if (!fw::SessionBusReachable())
         return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
