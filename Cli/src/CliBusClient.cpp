@@ -1,8 +1,8 @@
 #include "CliBusClient.h"
 
 #include "CliExitCode.h"
-#include "CliNames.h"
 #include "CliOutput.h"
+#include "CliRefusal.h"
 #include "CliStatusReport.h"
 #include "Control/LightingView.h"
 #include "Framework/SessionBus.h"
@@ -24,12 +24,6 @@ const QString kErrorNoAnswer = QStringLiteral("org.glimra.Utility1.Error.NoAnswe
 constexpr int kCallTimeoutMs = 30000;
 
 using Command = CliRequest::Command;
-
-QString ModeText(int modeIndex) {
-    const QString name = CliNames::ModeName(modeIndex);
-    return name.isEmpty() ? QStringLiteral("mode index %1").arg(modeIndex)
-                          : QStringLiteral("mode %1 (%2)").arg(name).arg(modeIndex);
-}
 
 QString NoController() {
     return QStringLiteral("glimractl: no controller found (USB 04d9:8008)\n");
@@ -189,23 +183,15 @@ int CliBusClient::Lighting(const CliRequest& request) {
     const LightingView view = ViewFrom(view_);
     QVariantMap after;
     int exitCode = ExitSuccess;
+    if (CliRefusal::Refused(request.command, view))
+        return ExitRefused;
     switch (request.command) {
     case Command::Color:
-        if (!view.colourEnabled) {
-            Err(QStringLiteral("glimractl: refused: the colour cannot be chosen in %1\n")
-                    .arg(ModeText(view.modeIndex)));
-            return ExitRefused;
-        }
         Reply(Call(QStringLiteral("SelectSwatch"), {request.swatch}), after, exitCode);
         return exitCode;
     case Command::Up:
     case Command::Down:
     case Command::Brightness:
-        if (!view.brightnessEnabled) {
-            Err(QStringLiteral("glimractl: refused: the brightness cannot be changed in %1\n")
-                    .arg(ModeText(view.modeIndex)));
-            return ExitRefused;
-        }
         if (request.command == Command::Brightness) {
             Reply(Call(QStringLiteral("SetBrightness"), {QVariant::fromValue(request.level)}),
                   after, exitCode);
@@ -215,10 +201,7 @@ int CliBusClient::Lighting(const CliRequest& request) {
                    exitCode))
             return exitCode;
         if (!after.value(QStringLiteral("sent")).toBool())
-            Err(QStringLiteral("glimractl: the brightness is already at level %1, its %2; "
-                               "nothing was sent\n")
-                    .arg(view.level)
-                    .arg(request.command == Command::Up ? "highest" : "lowest"));
+            CliRefusal::ReportBrightnessAtLimit(view.level, request.command == Command::Up);
         return ExitSuccess;
     case Command::Mode:
         Reply(Call(QStringLiteral("SelectMode"), {request.modeIndex}), after, exitCode);

@@ -5,8 +5,8 @@
 #include "CliDeviceList.h"
 #include "CliExitCode.h"
 #include "CliFirmwareUpdate.h"
-#include "CliNames.h"
 #include "CliOutput.h"
+#include "CliRefusal.h"
 #include "CliStatusReport.h"
 #include "Control/LightingActions.h"
 #include "Task/FirmwareImageCheck.h"
@@ -16,12 +16,6 @@
 namespace {
 
 using Command = CliRequest::Command;
-
-QString ModeText(int modeIndex) {
-    const QString name = CliNames::ModeName(modeIndex);
-    return name.isEmpty() ? QStringLiteral("mode index %1").arg(modeIndex)
-                          : QStringLiteral("mode %1 (%2)").arg(name).arg(modeIndex);
-}
 
 // The commands that need the controller's state read back before they act.
 bool NeedsRefresh(Command command) {
@@ -136,30 +130,19 @@ int CliCommandRunner::Status(CliConnection& connection, LightingActions& actions
 
 int CliCommandRunner::Lighting(LightingActions& actions) {
     const LightingView& view = actions.View();
+    if (CliRefusal::Refused(request_.command, view))
+        return ExitRefused;
     switch (request_.command) {
     case Command::Color:
-        if (!view.colourEnabled) {
-            Err(QStringLiteral("glimractl: refused: the colour cannot be chosen in %1\n")
-                    .arg(ModeText(view.modeIndex)));
-            return ExitRefused;
-        }
         actions.SelectSwatch(request_.swatch);
         return ExitSuccess;
     case Command::Up:
     case Command::Down:
     case Command::Brightness:
-        if (!view.brightnessEnabled) {
-            Err(QStringLiteral("glimractl: refused: the brightness cannot be changed in %1\n")
-                    .arg(ModeText(view.modeIndex)));
-            return ExitRefused;
-        }
         if (request_.command == Command::Brightness) {
             actions.SetBrightnessLevel(request_.level);
         } else if (!actions.StepBrightness(request_.command == Command::Up)) {
-            Err(QStringLiteral("glimractl: the brightness is already at level %1, its %2; "
-                               "nothing was sent\n")
-                    .arg(view.level)
-                    .arg(request_.command == Command::Up ? "highest" : "lowest"));
+            CliRefusal::ReportBrightnessAtLimit(view.level, request_.command == Command::Up);
         }
         return ExitSuccess;
     case Command::Mode:
