@@ -1,6 +1,7 @@
 #include "Framework/InstanceGuard.h"
 
-#include <QDir>
+#include "Framework/PrivateFolder.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -25,10 +26,14 @@ QString InstanceGuard::RuntimeFolder() {
 InstanceGuard::Result InstanceGuard::Acquire(const QString& name) {
     Release();
     const QString folder = RuntimeFolder();
-    QDir().mkpath(folder);
-    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    // The session's own folder is made by the system; the fallback under /tmp is ours to make.
+    const QString problem = qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")
+                                ? MakePrivateFolder(folder)
+                                : PrivateFolderProblem(folder);
+    if (!AcceptFolder(problem))
+        return Result::Failed;
     const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name + ".lock");
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return Result::Failed;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -1,5 +1,7 @@
 #include "Framework/ProfileFile.h"
 
+#include "Framework/RegularFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
@@ -11,26 +13,98 @@ namespace fw {
 
 namespace {
 
-QStringList ReadLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    QString text;
-    if (bytes.startsWith("\xFF\xFE")) {
-        text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                                  (bytes.size() - 2) / 2);
-    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
-        text = QString::fromUtf8(bytes.mid(3));
-    } else {
-        text = QString::fromUtf8(bytes);
+// Settings are a few lines; anything larger is not a settings file and is not read.
+constexpr std::int64_t kMaxFileBytes = 1024 * 1024;
+
+// The file's bytes cut into lines, each kept as it stands, so that a write changes the one
+// line it sets and leaves every other byte alone, whatever the file's encoding or content.
+struct RawLines {
+    bool utf16 = false;       // UTF-16LE after FF FE; otherwise UTF-8 (with or without a BOM)
+    QByteArray prefix;        // the byte-order mark
+    QList<QByteArray> body;   // each line's bytes without its terminator
+    QList<QByteArray> ending; // each line's terminator as it stands (empty for the last)
+    QStringList text;         // each body decoded, for matching only: never written back
+    QString newline = QStringLiteral("\n"); // what the file's first line ends with
+
+    QByteArray Encode(const QString& line) const {
+        if (!utf16)
+            return line.toUtf8();
+        QByteArray bytes;
+        for (const QChar c : line) {
+            bytes.append(static_cast<char>(c.unicode() & 0xFF));
+            bytes.append(static_cast<char>(c.unicode() >> 8));
+        }
+        return bytes;
     }
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
+    void Insert(qsizetype at, const QString& line) {
+        // The line before must end before another follows it.
+        if (at > 0 && ending[at - 1].isEmpty())
+            ending[at - 1] = Encode(newline);
+        body.insert(at, Encode(line));
+        ending.insert(at, Encode(newline));
+        text.insert(at, line);
+    }
+};
+
+QString Decode(const QByteArray& bytes, bool utf16) {
+    if (utf16)
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+                                  bytes.size() / 2);
+    return QString::fromUtf8(bytes);
+}
+
+RawLines SplitLines(const QByteArray& bytes) {
+    RawLines lines;
+    qsizetype at = 0;
+    if (bytes.startsWith("\xFF\xFE")) {
+        lines.utf16 = true;
+        at = 2;
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        at = 3;
+    }
+    lines.prefix = bytes.left(at);
+    const qsizetype unit = lines.utf16 ? 2 : 1;
+    auto code = [&](qsizetype i) -> unsigned {
+        const auto low = static_cast<unsigned char>(bytes[i]);
+        return unit == 2 ? low | (static_cast<unsigned char>(bytes[i + 1]) << 8) : low;
+    };
+    const qsizetype end = bytes.size() - (bytes.size() - at) % unit;
+    bool sawNewline = false;
+    qsizetype start = at;
+    for (qsizetype i = at; i < end; i += unit) {
+        const unsigned c = code(i);
+        if (c != '\n' && c != '\r')
+            continue;
+        const qsizetype terminator =
+            c == '\r' && i + unit < end && code(i + unit) == '\n' ? 2 * unit : unit;
+        if (!sawNewline && terminator == 2 * unit)
+            lines.newline = QStringLiteral("\r\n");
+        sawNewline = true;
+        lines.body.append(bytes.mid(start, i - start));
+        lines.ending.append(bytes.mid(i, terminator));
+        lines.text.append(Decode(lines.body.back(), lines.utf16));
+        i += terminator - unit;
+        start = i + unit;
+    }
+    if (start < bytes.size()) {
+        lines.body.append(bytes.mid(start));
+        lines.ending.append(QByteArray());
+        lines.text.append(Decode(bytes.mid(start, end - start), lines.utf16));
+    }
     return lines;
+}
+
+// Nothing for a file that is missing; the lines of a regular file within the cap; status says
+// which (a FIFO, a device or a huge file is never read).
+RawLines ReadRawLines(const QString& path, RegularFileStatus* status) {
+    QByteArray bytes;
+    *status = ReadRegularFile(path, kMaxFileBytes, &bytes);
+    return *status == RegularFileStatus::Ok ? SplitLines(bytes) : RawLines{};
+}
+
+QStringList ReadLines(const QString& path) {
+    RegularFileStatus status;
+    return ReadRawLines(path, &status).text;
 }
 
 // "[name]" with blanks around; returns the trimmed name.
@@ -147,15 +221,19 @@ QString ProfileFile::ReadString(const QString& section, const QString& key, cons
 
 bool ProfileFile::WriteString(const QString& section, const QString& key,
                               const QString& value) const {
-    QStringList lines = ReadLines(path_);
+    RegularFileStatus status;
+    RawLines file = ReadRawLines(path_, &status);
+    // Only a missing file is made anew: one that can't be read would be lost by rewriting it.
+    if (status != RegularFileStatus::Ok && status != RegularFileStatus::Missing)
+        return false;
     const QString entry = key + QLatin1Char('=') + value;
 
     qsizetype sectionLine = -1;   // the section header
     qsizetype lastInSection = -1; // last key line of the section, or its header
     bool inSection = false;
     bool written = false;
-    for (qsizetype i = 0; i < lines.size() && !written; ++i) {
-        if (auto name = SectionName(lines[i])) {
+    for (qsizetype i = 0; i < file.text.size() && !written; ++i) {
+        if (auto name = SectionName(file.text[i])) {
             if (inSection)
                 break;
             inSection = SameName(*name, section);
@@ -165,9 +243,9 @@ bool ProfileFile::WriteString(const QString& section, const QString& key,
         }
         if (!inSection)
             continue;
-        if (auto k = KeyName(lines[i])) {
+        if (auto k = KeyName(file.text[i])) {
             if (SameName(*k, key)) {
-                lines[i] = entry;
+                file.body[i] = file.Encode(entry);
                 written = true;
             }
             lastInSection = i;
@@ -175,19 +253,23 @@ bool ProfileFile::WriteString(const QString& section, const QString& key,
     }
     if (!written) {
         if (sectionLine >= 0) {
-            lines.insert(lastInSection + 1, entry);
+            file.Insert(lastInSection + 1, entry);
         } else {
-            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-            lines.append(entry);
+            file.Insert(file.body.size(), QLatin1Char('[') + section + QLatin1Char(']'));
+            file.Insert(file.body.size(), entry);
         }
     }
 
-    QSaveFile file(path_);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
+    QSaveFile out(path_);
+    out.setDirectWriteFallback(true);
+    if (!out.open(QIODevice::WriteOnly))
         return false;
-    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    return file.commit();
+    out.write(file.prefix);
+    for (qsizetype i = 0; i < file.body.size(); ++i) {
+        out.write(file.body[i]);
+        out.write(file.ending[i]);
+    }
+    return out.commit();
 }
 
 } // namespace fw

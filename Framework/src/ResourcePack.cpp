@@ -1,5 +1,9 @@
 #include "Framework/ResourcePack.h"
 
+#include "Framework/RegularFile.h"
+#include "Framework/ResourcePackCheck.h"
+#include "Framework/Trace.h"
+
 #include <QFileInfo>
 #include <QResource>
 
@@ -12,8 +16,22 @@ ResourcePack::~ResourcePack() {
 bool ResourcePack::Load(const QString& path) {
     Release();
     const QString full = QFileInfo(path).absoluteFilePath();
-    if (!QFileInfo(full).isFile() || !QResource::registerResource(full, Root()))
+    // Read once into memory of our own, checked before Qt sees it: Qt trusts every offset of
+    // a pack, and a file it mapped itself could be changed under it.
+    QByteArray bytes;
+    const RegularFileStatus status =
+        ReadRegularFile(full, static_cast<std::int64_t>(kMaxResourcePackBytes), &bytes);
+    if (status == RegularFileStatus::Missing)
         return false;
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    if (status != RegularFileStatus::Ok ||
+        !IsSoundResourcePack(data, static_cast<std::size_t>(bytes.size())) ||
+        !QResource::registerResource(data, Root())) {
+        Trace(QStringLiteral("The language pack %1 is damaged or not a pack; it is not used.")
+                  .arg(full));
+        return false;
+    }
+    data_ = std::move(bytes);
     path_ = full;
     return true;
 }
@@ -21,7 +39,8 @@ bool ResourcePack::Load(const QString& path) {
 void ResourcePack::Release() {
     if (path_.isEmpty())
         return;
-    QResource::unregisterResource(path_, Root());
+    QResource::unregisterResource(reinterpret_cast<const uchar*>(data_.constData()), Root());
+    data_.clear();
     path_.clear();
 }
 

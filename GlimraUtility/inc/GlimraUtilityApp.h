@@ -10,10 +10,13 @@ public:
 
     // Runs the main window modally; always false, so the process ends when it closes.
     bool InitInstance() override;
+    // The base's result, or 1 when the main window could not lay out its skin.
+    int ExitInstance() override;
 
     const CAP_FontInstaller& FontInstaller() const { return fontInstaller_; }
     void RegisterFonts();
 
 private:
     CAP_FontInstaller fontInstaller_;
+    int exitCode_ = 0;
 };

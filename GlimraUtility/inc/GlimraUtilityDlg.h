@@ -80,6 +80,8 @@ public:
         TIMER_DEFAULT_ELEMENTS = 2,
         TIMER_DEFAULT_REFRESH = 3
     };
+    // DoModal's result when the skin could not be laid out (after its message).
+    enum : int { RESULT_SKIN_FAILED = 100 };
     // What timer 0 is to do.
     enum : int { EVENT_NONE = 0, EVENT_CONNECT = 2, EVENT_DISCONNECT = 3 };
 
@@ -186,6 +188,7 @@ private:
     fw::LRESULT OnSysCommand(fw::WPARAM wParam, fw::LPARAM lParam);
     fw::LRESULT OnTimer(fw::WPARAM id);
     fw::LRESULT OnDeviceChange(fw::WPARAM event, fw::LPARAM data);
+    fw::LRESULT OnConnectionLost();
     fw::LRESULT OnNotifyIcon(fw::WPARAM id, fw::LPARAM mouse);
     fw::LRESULT OnGraphValue(CGraph* graph, int& last, fw::WPARAM value);
 
@@ -230,6 +233,10 @@ private:
     int minToTray_ = 0;
     int connected_ = 0;
     int connectionEvent_ = EVENT_NONE;
+    // Set while the scan that follows a lost channel runs, so that a controller that fails
+    // again as soon as it is opened waits for the next arrival instead of being retried
+    // without end.
+    bool rescanAfterLoss_ = false;
     std::unique_ptr<UsbDeviceEntry> deviceTable_;
     ControllerProtocol* protocol_ = nullptr;
     std::unique_ptr<LightingActions> lighting_;

@@ -30,6 +30,15 @@ bool GlimraUtilityApp::InitInstance() {
     if (response == -1) {
         fw::Trace(QStringLiteral("Warning: the main window could not be created."));
         fw::Trace(QStringLiteral("Warning: the application is ending."));
+    } else if (response == GlimraUtilityDlg::RESULT_SKIN_FAILED) {
+        fw::Trace(
+            QStringLiteral("The main window's skin is incomplete; the application is ending."));
+        exitCode_ = 1;
     }
     return false;
+}
+
+int GlimraUtilityApp::ExitInstance() {
+    const int base = CTavrelLibApp::ExitInstance();
+    return exitCode_ != 0 ? exitCode_ : base;
 }

@@ -7,9 +7,11 @@
 #include "Bus/UtilityBus.h"
 #include "DeviceInterfaceIds.h"
 #include "FirmwareUpdateCommand.h"
+#include "Framework/FileException.h"
 #include "Framework/Hid/DeviceChange.h"
 #include "Framework/Resources.h"
 #include "NotifyIcon.h"
+#include "Protocol/CommMessages.h"
 #include "SettingsMenu.h"
 #include "SystemMenu.h"
 
@@ -22,7 +24,6 @@
 #include <QMenu>
 #include <QPropertyAnimation>
 #include <QWidget>
-
 
 namespace {
 constexpr int kFadeOutMs = 1500;
@@ -39,6 +40,7 @@ GlimraUtilityDlg::GlimraUtilityDlg(fw::Dialog* parent)
     OnMessage(fw::WM_TIMER, [this](fw::WPARAM id, fw::LPARAM) { return OnTimer(id); });
     OnMessage(fw::WM_DEVICECHANGE,
               [this](fw::WPARAM event, fw::LPARAM data) { return OnDeviceChange(event, data); });
+    OnMessage(WM_COMM_LOST, [this](fw::WPARAM, fw::LPARAM) { return OnConnectionLost(); });
     OnMessage(WM_NOTIFY_ICON,
               [this](fw::WPARAM id, fw::LPARAM mouse) { return OnNotifyIcon(id, mouse); });
     OnMessage(WM_FAN_SPEED, [this](fw::WPARAM value, fw::LPARAM) {
@@ -87,7 +89,12 @@ bool GlimraUtilityDlg::OnInitDialog() {
 
     systemMenu_ = std::make_unique<SystemMenu>(this);
     settingsMenu_ = std::make_unique<SettingsMenu>(this);
-    LayOutControls();
+    if (!fw::RunReportingFileErrors([this] { LayOutControls(); })) {
+        // The message has been shown; a window without its plate can do nothing, so it ends
+        // rather than stay up half-built.
+        EndDialog(RESULT_SKIN_FAILED);
+        return false;
+    }
     bus_ = std::make_unique<UtilityBus>(this);
 
     connectionEvent_ = EVENT_CONNECT;
@@ -313,16 +320,18 @@ fw::LRESULT GlimraUtilityDlg::OnTimer(fw::WPARAM id) {
     KillTimer(id);
     switch (id) {
     case TIMER_CONNECTION:
-        if (connectionEvent_ == EVENT_CONNECT) {
-            commManager_.RefreshDevices();
-            commManager_.Open(0);
-            RefreshFromController();
-        } else {
+        if (connectionEvent_ != EVENT_CONNECT) {
             commManager_.Close();
             EnableLightingControls(false);
         }
+        // After a removal too: the controller that went may not be the only one.
+        commManager_.RefreshDevices();
+        commManager_.Open(0);
+        RefreshFromController();
         connected_ = commManager_.IsConnected();
         notFound_->setVisible(connected_ == 0);
+        if (connected_ && lighting_->View().controlsEnabled)
+            rescanAfterLoss_ = false;
         break;
     case TIMER_DEFAULT_RESTORE:
         lighting_->DefaultRestore();
@@ -355,9 +364,25 @@ fw::LRESULT GlimraUtilityDlg::OnDeviceChange(fw::WPARAM event, fw::LPARAM data) 
     if (deviceTable_ && ids.vendorId == deviceTable_->vendorId &&
         ids.productId == deviceTable_->productId) {
         connectionEvent_ = change;
+        rescanAfterLoss_ = false;
         // A burst of changes ends in one timer with the last of them.
         SetTimer(TIMER_CONNECTION, 0);
     }
+    return 0;
+}
+
+fw::LRESULT GlimraUtilityDlg::OnConnectionLost() {
+    // The link has closed the failed channel already; show it as a removal would.
+    commManager_.Close();
+    EnableLightingControls(false);
+    connected_ = commManager_.IsConnected();
+    notFound_->setVisible(connected_ == 0);
+    if (connected_ || rescanAfterLoss_)
+        return 0;
+    // Another controller may be there, or the same one under a new channel.
+    rescanAfterLoss_ = true;
+    connectionEvent_ = EVENT_CONNECT;
+    SetTimer(TIMER_CONNECTION, 0);
     return 0;
 }
 

@@ -33,6 +33,16 @@ bool SimMakeDirs(const std::string& path, std::string& error) {
         error = path + " is not a folder";
         return false;
     }
+    // Another user's folder (or one others may write) would let them take our sockets' place.
+    if (st.st_uid != ::geteuid()) {
+        error = "the folder " + path + " belongs to another user (uid " +
+                std::to_string(st.st_uid) + "); it is not used";
+        return false;
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        error = "the folder " + path + " may be written by other users; it is not used";
+        return false;
+    }
     return true;
 }
 

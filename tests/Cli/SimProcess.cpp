@@ -11,8 +11,9 @@
 #include <csignal>
 #include <ostream>
 
-SimProcess::SimProcess(const CliSandbox& sandbox, const QStringList& options)
-    : tracePath_(sandbox.Path("trace.jsonl")) {
+SimProcess::SimProcess(const CliSandbox& sandbox, const QStringList& options,
+                       const QString& traceName)
+    : tracePath_(sandbox.Path(traceName)) {
     process_.setProcessEnvironment(sandbox.Environment());
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start(CliSandbox::Program("glimra-sim"),
@@ -90,6 +91,11 @@ bool SimProcess::Unplug() const {
 
 void SimProcess::Signal(int signal) const {
     ::kill(static_cast<pid_t>(process_.processId()), signal);
+}
+
+bool SimProcess::Kill() {
+    process_.kill();
+    return process_.waitForFinished(5000);
 }
 
 std::vector<SimProcess::Frame> SimProcess::Frames() const {

@@ -36,7 +36,9 @@ public:
     // reply can be lost however quickly it comes.
     static constexpr int ReplyDelayMs = 0;
 
-    SimProcess(const CliSandbox& sandbox, const QStringList& options = {});
+    // traceName: the trace's file in the sandbox, for a test that runs several simulators.
+    SimProcess(const CliSandbox& sandbox, const QStringList& options = {},
+               const QString& traceName = QStringLiteral("trace.jsonl"));
     ~SimProcess();
 
     // Whether it said it is ready within a few seconds.
@@ -49,6 +51,9 @@ public:
     // Unplugs every controller (SIGUSR1) and waits for the trace to say so.
     bool Unplug() const;
     void Signal(int signal) const;
+    // SIGKILL, as a controller that dies: its files stay and no removal is announced. Whether
+    // it ended.
+    bool Kill();
     std::vector<Frame> Frames() const;
     // Waits until the trace holds at least count frames (or a few seconds have passed), then a
     // moment longer so that a frame too many is seen as well.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QByteArray kSample = "; settings\n"
@@ -87,6 +89,56 @@ TEST(ProfileFileCreation, AnUnwritableFolderReportsFailure) {
     fw::ProfileFile profile("/proc/glimra-no-such-folder/settings.ini");
     EXPECT_FALSE(profile.WriteString("Settings", "Language", "en_US"));
     EXPECT_EQ(profile.ReadString("Settings", "Language", "fallback"), QString("fallback"));
+}
+
+template <std::size_t N> QByteArray Bytes(const char (&text)[N]) {
+    return QByteArray(text, N - 1);
+}
+
+// Bytes the program did not set stay as they were: other encodings, invalid UTF-8, CR LF
+// line ends, a last line without its end.
+TEST(ProfileFileBytes, AWriteChangesOnlyItsOwnLine) {
+    struct Case {
+        const char* label;
+        QByteArray before;
+        QByteArray after;
+    } cases[] = {
+        {"binary", Bytes("\x89PNG\r\n\x1a\n\x00\xff\n[Settings]\nLanguage=zh_CN\n\xc3\x28tail"),
+         Bytes("\x89PNG\r\n\x1a\n\x00\xff\n[Settings]\nLanguage=en_US\n\xc3\x28tail")},
+        {"crlf", "[Settings]\r\nOpenLog=1\r\n", "[Settings]\r\nOpenLog=1\r\nLanguage=en_US\r\n"},
+        {"no last end", "[Settings]\nOpenLog=1", "[Settings]\nOpenLog=1\nLanguage=en_US\n"},
+        {"other section", "[Other]\nx=\xff\n", "[Other]\nx=\xff\n[Settings]\nLanguage=en_US\n"},
+        {"utf-16", Bytes("\xff\xfe[\0S\0e\0t\0t\0i\0n\0g\0s\0]\0\n\0x\0=\0\x2d\x4e\n\0"),
+         Bytes("\xff\xfe[\0S\0e\0t\0t\0i\0n\0g\0s\0]\0\n\0x\0=\0\x2d\x4e\n\0"
+               "L\0a\0n\0g\0u\0a\0g\0e\0=\0e\0n\0_\0U\0S\0\n\0")},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        folder.Write("settings.ini", c.before);
+        fw::ProfileFile profile(folder.File("settings.ini"));
+        ASSERT_TRUE(profile.WriteString("Settings", "Language", "en_US")) << c.label;
+        EXPECT_EQ(folder.Read("settings.ini"), c.after) << c.label;
+        EXPECT_EQ(profile.ReadString("Settings", "Language", ""), QString("en_US")) << c.label;
+    }
+}
+
+// A FIFO, a device or a file far too large for settings: read as empty, never written over.
+TEST(ProfileFileBytes, SomethingThatIsNoSettingsFileIsNeitherReadNorReplaced) {
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.File("fifo.ini")).constData(), 0600), 0);
+    QFile::link("/dev/zero", folder.File("zero.ini"));
+    const QByteArray huge = "[Settings]\nOpenLog=1\n" + QByteArray(2 * 1024 * 1024, ';');
+    folder.Write("huge.ini", huge);
+    for (const char* name : {"fifo.ini", "zero.ini", "huge.ini"}) {
+        fw::ProfileFile profile(folder.File(name));
+        EXPECT_EQ(profile.ReadInt("Settings", "OpenLog", 7), 7) << name;
+        EXPECT_FALSE(profile.WriteString("Settings", "Language", "en_US")) << name;
+    }
+    struct stat status = {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder.File("fifo.ini")).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_EQ(QFile::symLinkTarget(folder.File("zero.ini")), QString("/dev/zero"));
+    EXPECT_EQ(folder.Read("huge.ini"), huge);
 }
 
 } // namespace

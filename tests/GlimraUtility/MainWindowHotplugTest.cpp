@@ -4,6 +4,9 @@
 #include "Framework/Hid/DeviceChange.h"
 
 #include <QLabel>
+#include <QProcess>
+
+#include <csignal>
 
 namespace {
 
@@ -118,6 +121,78 @@ TEST_F(MainWindowHotplugTest, PluggingInFillsTheControlsAndUnpluggingDisablesThe
         EXPECT_EQ(dlg.ModeButton(2)->GetState(), 1);
         EXPECT_EQ(dlg.ModeButton(0)->GetState(), 0);
         EXPECT_EQ(dlg.ColorPlate()->SelectedIndex(), 6);
+    });
+}
+
+// Frames of one controller of the in-process simulator, from trace index from on.
+std::size_t FramesOf(const sim::Simulator& simulator, int device, std::size_t from = 0) {
+    std::size_t n = 0;
+    const auto trace = simulator.Trace();
+    for (std::size_t i = from; i < trace.size(); ++i)
+        n += trace[i].event == "frame" && trace[i].device == device ? 1 : 0;
+    return n;
+}
+
+TEST_F(MainWindowHotplugTest, AControllerThatVanishesWithoutARemovalIsLostAndANewOneConnects) {
+    // glimra-sim as a process, killed so that nothing announces its end: its socket stays.
+    QProcess doomed;
+    doomed.setProcessChannelMode(QProcess::MergedChannels);
+    doomed.start(QStringLiteral(GLIMRA_BIN_DIR "/glimra-sim"),
+                 {"--dir", SimFolder(), "--reply-delay-ms", "0"});
+    ASSERT_TRUE(doomed.waitForStarted(5000));
+    ASSERT_TRUE(DispatchUntil([&] {
+        doomed.waitForReadyRead(10);
+        return doomed.peek(4096).contains("glimra-sim ready");
+    }));
+    WithWindow([&](GlimraUtilityDlg& dlg) {
+        ASSERT_TRUE(WaitConnected(dlg));
+        ExpectLightingControls(dlg, true);
+
+        ::kill(static_cast<pid_t>(doomed.processId()), SIGKILL);
+        ASSERT_TRUE(doomed.waitForFinished(5000));
+        // The next click meets the dead channel: the window shows the loss at once.
+        ClickAt(dlg, SwatchPoint(3));
+        ASSERT_TRUE(DispatchUntil([&] {
+            return !dlg.IsConnected() && !dlg.IsTimerPending(GlimraUtilityDlg::TIMER_CONNECTION);
+        }));
+        EXPECT_TRUE(dlg.Comm().ChannelLost());
+        ExpectLightingControls(dlg, false);
+        EXPECT_EQ(dlg.NotFoundLabel()->text(), QStringLiteral("Device not found!"));
+
+        // Another controller arrives and is the one the window now drives.
+        RunSim();
+        ASSERT_TRUE(WaitConnected(dlg));
+        ExpectLightingControls(dlg, true);
+        const std::size_t from = TraceSize();
+        ClickAt(dlg, SwatchPoint(2));
+        ASSERT_TRUE(WaitForFrames(from, 1));
+        EXPECT_EQ(Frames(from)[0].cmd, 0x04);
+    });
+}
+
+TEST_F(MainWindowHotplugTest, RemovingTheControllerInUseConnectsTheOneThatRemains) {
+    sim::SimConfig config;
+    config.dir = SimFolder().toStdString();
+    config.replyDelayMs = 0;
+    config.count = 2;
+    config.serials = {"GLIMRA-A", "GLIMRA-B"};
+    simulator = std::make_unique<sim::Simulator>(std::move(config));
+    ASSERT_TRUE(simulator->Start()) << simulator->LastError();
+    WithWindow([&](GlimraUtilityDlg& dlg) {
+        ASSERT_TRUE(WaitConnected(dlg));
+        const int inUse = FramesOf(*simulator, 0) > 0 ? 0 : 1;
+        ASSERT_GT(FramesOf(*simulator, inUse), 0u);
+        const int other = 1 - inUse;
+        const std::size_t from = TraceSize();
+
+        simulator->Unplug(inUse);
+        // The window reads the one that is left, and a click reaches it.
+        ASSERT_TRUE(DispatchUntil([&] { return FramesOf(*simulator, other, from) >= 4; }));
+        ASSERT_TRUE(WaitConnected(dlg));
+        ExpectLightingControls(dlg, true);
+        const std::size_t before = FramesOf(*simulator, other);
+        ClickAt(dlg, SwatchPoint(5));
+        EXPECT_TRUE(DispatchUntil([&] { return FramesOf(*simulator, other) > before; }));
     });
 }
 

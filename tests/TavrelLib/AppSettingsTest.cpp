@@ -1,5 +1,6 @@
 #include "App/CTavrelLibApp.h"
 #include "App/LoadText.h"
+#include "App/LogFile.h"
 #include "Framework/ProfileFile.h"
 #include "Framework/Resources.h"
 
@@ -75,6 +76,7 @@ TEST_F(AppSettingsTest, TheLanguageComesFromTheSettingsOrTheLocale) {
         std::map<const char*, const char*> env;
         bool packs;
         const char* expected;
+        const char* kept = nullptr; // what the settings keep, when not the language in force
     } cases[] = {
         {"zh_CN", {}, true, "zh_CN"},
         {"zh_cn", {}, true, "en_US"}, // the code is compared exactly
@@ -86,7 +88,8 @@ TEST_F(AppSettingsTest, TheLanguageComesFromTheSettingsOrTheLocale) {
         {nullptr, {{"LC_MESSAGES", "zh_CN.UTF-8"}, {"LANG", "en_GB"}}, true, "zh_CN"},
         {nullptr, {{"LC_ALL", "en_US.UTF-8"}, {"LANG", "zh_CN.UTF-8"}}, true, "en_US"},
         {nullptr, {}, true, "en_US"},
-        {"zh_CN", {}, false, "en_US"}, // the pack is missing
+        // The pack is missing: English serves, and the choice is kept for when it is back.
+        {"zh_CN", {}, false, "en_US", "zh_CN"},
     };
     for (const Case& c : cases) {
         TempFolder caseFolder;
@@ -109,7 +112,7 @@ TEST_F(AppSettingsTest, TheLanguageComesFromTheSettingsOrTheLocale) {
         EXPECT_EQ(caseApp.GetLanguage(), QString(c.expected)) << label.toStdString();
         EXPECT_EQ(fw::ProfileFile(caseFolder.File("settings.ini"))
                       .ReadString("Settings", "Language", "-"),
-                  QString(c.expected))
+                  QString(c.kept ? c.kept : c.expected))
             << label.toStdString();
         caseApp.ExitInstance();
     }
@@ -202,6 +205,60 @@ TEST(AppDataFolderTest, AnUnwritableProgramFolderKeepsSettingsInTheUserConfigFol
         EXPECT_EQ(WEXITSTATUS(status), 0);
     }
     qputenv("XDG_CONFIG_HOME", saved);
+}
+
+class LogOpeningApp : public CTavrelLibApp {
+public:
+    using CTavrelLibApp::OpenLogIfAsked;
+};
+
+// LogFileName names a file in the data folder and nothing else: a path that climbs out, an
+// absolute one or a name the file system can't hold is refused with a line on stderr, and the
+// log goes to log.txt; nothing is written outside the folder.
+TEST(AppLogFileNameTest, OnlyANameInTheDataFolderIsTaken) {
+    TempFolder outside;
+    outside.Write("victim.txt", "keep me");
+    struct Case {
+        QString name;
+        const char* file; // where the log goes, in the data folder
+    } cases[] = {
+        {"custom.log", "custom.log"},
+        {"../../escaped.txt", "log.txt"},
+        {"../escaped.txt", "log.txt"},
+        {outside.File("victim.txt"), "log.txt"},
+        {"sub/inner.txt", "log.txt"},
+        {"..", "log.txt"},
+        {QString(300, QLatin1Char('n')), "log.txt"},
+    };
+    for (const Case& c : cases) {
+        TempFolder root;
+        QDir().mkpath(root.File("a/b/program"));
+        const QString program = root.File("a/b/program/");
+        {
+            QFile settings(program + "settings.ini");
+            ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+            settings.write("[Settings]\nOpenLog=1\nLogFileName=" + c.name.toUtf8() + "\n");
+        }
+        LogOpeningApp app;
+        app.LoadSettingsFor(program + "glimra-utility");
+        testing::internal::CaptureStderr();
+        app.OpenLogIfAsked();
+        const std::string said = testing::internal::GetCapturedStderr();
+        const bool open = LogFile::GetInstance().IsOpen();
+        LogFile::GetInstance().Close();
+        app.ExitInstance();
+
+        const std::string label = c.name.left(40).toStdString();
+        EXPECT_TRUE(open) << label;
+        EXPECT_TRUE(QFile::exists(program + c.file)) << label;
+        EXPECT_EQ(said.empty(), QString(c.file) == c.name) << label << ": " << said;
+        if (!said.empty())
+            EXPECT_NE(said.find("LogFileName"), std::string::npos) << said;
+        EXPECT_FALSE(QFile::exists(root.File("escaped.txt"))) << label;
+        EXPECT_FALSE(QFile::exists(root.File("a/escaped.txt"))) << label;
+        EXPECT_FALSE(QFile::exists(root.File("a/b/escaped.txt"))) << label;
+        EXPECT_EQ(outside.Read("victim.txt"), QByteArray("keep me")) << label;
+    }
 }
 
 } // namespace

@@ -15,10 +15,11 @@ public:
     InstanceGuard(const InstanceGuard&) = delete;
     InstanceGuard& operator=(const InstanceGuard&) = delete;
 
+    // Failed (with one line on stderr) when the runtime folder is not this user's alone.
     Result Acquire(const QString& name);
     void Release();
 
-    // $XDG_RUNTIME_DIR, else /tmp/glimra-<uid>.
+    // $XDG_RUNTIME_DIR, else /tmp/glimra-<uid> (made with mode 0700).
     static QString RuntimeFolder();
 
 private:

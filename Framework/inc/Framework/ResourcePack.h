@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace fw {
@@ -13,7 +14,9 @@ public:
     ResourcePack(const ResourcePack&) = delete;
     ResourcePack& operator=(const ResourcePack&) = delete;
 
-    // Releases any pack held, then loads the one at path. False when it could not be loaded.
+    // Releases any pack held, then loads the one at path: a regular file, checked whole
+    // before it is registered. False when it could not be loaded; a pack that is there but
+    // damaged (or no regular file) also gets one line on stderr naming it.
     bool Load(const QString& path);
     void Release();
     bool IsLoaded() const { return !path_.isEmpty(); }
@@ -22,6 +25,7 @@ public:
 
 private:
     QString path_;
+    QByteArray data_; // the registered pack; Qt reads it in place
 };
 
 } // namespace fw

@@ -2,6 +2,7 @@
 
 #include "FdHidConnection.h"
 #include "Framework/Hid/HidPathName.h"
+#include "Framework/PrivateFolder.h"
 #include "TextFiles.h"
 #include "VirtualHidWatcher.h"
 
@@ -122,7 +123,18 @@ bool VirtualHidBackend::Listening(const std::string& stem) const {
     return errno == EAGAIN || errno == EINPROGRESS;
 }
 
+bool VirtualHidBackend::FolderUsable() const {
+    // No folder: no simulator, nothing to say. One another user controls is never listed:
+    // its controllers could be anyone's, and our frames would go to them.
+    std::error_code ec;
+    if (!fs::exists(folder_, ec))
+        return false;
+    return AcceptFolder(PrivateFolderProblem(QString::fromStdString(folder_)));
+}
+
 std::vector<HidInterfaceInfo> VirtualHidBackend::Enumerate() {
+    if (!FolderUsable())
+        return {};
     std::vector<std::string> stems;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder_, ec)) {
@@ -143,6 +155,10 @@ std::vector<HidInterfaceInfo> VirtualHidBackend::Enumerate() {
 
 std::unique_ptr<HidConnection> VirtualHidBackend::Open(const HidInterfaceInfo& info, HidShare share,
                                                        HidError* error) {
+    if (!FolderUsable()) {
+        *error = HidError::NotFound;
+        return nullptr;
+    }
     std::string lockFile = info.node;
     lockFile.replace(lockFile.size() - 5, 5, ".lock");
     // The lock first: a refused opener never shows up as a connection to the device.

@@ -53,6 +53,8 @@ bool VirtualHidWatcher::AddWatch() {
     std::error_code ec;
     if (std::filesystem::create_directories(backend_.Folder(), ec))
         chmod(backend_.Folder().c_str(), 0700);
+    if (!backend_.FolderUsable())
+        return false;
     watch_ = inotify_add_watch(inotify_, backend_.Folder().c_str(),
                                IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM |
                                    IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);

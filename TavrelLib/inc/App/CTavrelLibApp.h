@@ -44,6 +44,8 @@ public:
 
     // The system's default language from the locale: "zh_CN" for Chinese of any region.
     static QString SystemDefaultLanguage();
+    // Whether a LogFileName names a file in the data folder (and nothing outside it).
+    static bool IsLogFileName(const QString& name);
 
 protected:
     // Opens the log when the settings ask for it. Runs after the guard has passed, so that a

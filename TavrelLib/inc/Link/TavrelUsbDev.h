@@ -33,10 +33,20 @@ public:
     // Whether the last Write failed to deliver its whole frame (no open channel, I/O error,
     // device gone). Write's own result stays what callers of the link have always seen.
     bool LastWriteFailed() const { return lastWriteFailed_.load(); }
+    // Whether the channel was dropped because it failed (an I/O error, or an output report the
+    // device would not take in time) since the last Open. A controller can vanish without a
+    // removal (USB reset, a crash, a killed simulator); the link then closes the channel, so
+    // that the next Open reaches whatever is there now, and posts WM_COMM_LOST to the window
+    // given to SetDeviceTable. A silent read alone is not a loss: the loader answers no
+    // queries.
+    bool ChannelLost() const { return channelLost_.load(); }
 
     const DeviceSerial& Serial(unsigned index) const { return serials_[index]; }
 
 private:
+    // Under lock_: closes a failed channel and tells the owner, once per open channel.
+    void DropFailedChannel();
+
     fw::Window* notifyWindow_ = nullptr;
     int connected_ = 0;
     HidChannel channel_;
@@ -46,4 +56,5 @@ private:
     DeviceSerial serials_[kHidSerialRecords];
     std::atomic<bool> permissionDenied_{false};
     std::atomic<bool> lastWriteFailed_{false};
+    std::atomic<bool> channelLost_{false};
 };

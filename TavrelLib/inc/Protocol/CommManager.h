@@ -45,6 +45,11 @@ public:
     TavrelUsbDev* UsbLink() const { return link_.get(); }
     // Whether the link's last write did not deliver its whole frame; false without a link.
     bool LastWriteFailed() const;
+    // Whether the link dropped its channel because the controller stopped answering (an I/O
+    // error or a write time-out) since the last good Open. The link also posts WM_COMM_LOST
+    // to the owner given to CreateUsbLink; a holder answers it by closing, showing the loss
+    // and scanning again. False without a link.
+    bool ChannelLost() const;
 
 private:
     UsbDeviceEntry* table_ = nullptr;

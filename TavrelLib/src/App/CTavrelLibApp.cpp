@@ -5,6 +5,7 @@
 #include "Framework/MessageBox.h"
 #include "Framework/ProfileFile.h"
 #include "Framework/Resources.h"
+#include "Framework/Trace.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,8 @@ struct LanguageEntry {
 constexpr LanguageEntry kLanguages[] = {{"zh_CN", "zh_CN.rcc"}, {"en_US", "en_US.rcc"}};
 
 CTavrelLibApp* g_app = nullptr;
+
+const QString kDefaultLogFileName = QStringLiteral("log.txt");
 
 QString ConfigFolder() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -104,15 +107,27 @@ void CTavrelLibApp::LoadSettingsFor(const QString& modulePath) {
     SetLanguage(languageCode_);
     ReadSettingInt(QStringLiteral("Settings"), QStringLiteral("OpenLog"), openLog_, 0);
     ReadSettingString(QStringLiteral("Settings"), QStringLiteral("LogFileName"), logFileName_,
-                      QStringLiteral("log.txt"));
+                      kDefaultLogFileName);
+}
+
+bool CTavrelLibApp::IsLogFileName(const QString& name) {
+    // One name in the data folder: no folder part, nothing that climbs out, and short enough
+    // for the file system (a name of more than 255 bytes can't be made).
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..") && !name.contains(QChar(0)) &&
+           QFile::encodeName(name).size() <= 255;
 }
 
 void CTavrelLibApp::OpenLogIfAsked() {
     if (openLog_ == 0)
         return;
-    const QString path =
-        QDir::isAbsolutePath(logFileName_) ? logFileName_ : dataFolder_ + logFileName_;
-    LogFile::GetInstance().Open(path);
+    QString name = logFileName_;
+    if (!IsLogFileName(name)) {
+        fw::Trace(QStringLiteral("LogFileName \"%1\" is not a file name in %2; the log is %3.")
+                      .arg(name, dataFolder_, kDefaultLogFileName));
+        name = kDefaultLogFileName;
+    }
+    LogFile::GetInstance().Open(dataFolder_ + name);
 }
 
 void CTavrelLibApp::ReadSettingInt(const QString& section, const QString& key, int& value,
@@ -149,6 +164,9 @@ bool CTavrelLibApp::LoadLanguagePack(int index) {
     } else {
         languageCode_ = QStringLiteral("en_US");
     }
-    WriteSettingString(QStringLiteral("Settings"), QStringLiteral("Language"), languageCode_);
+    // The choice is stored even when its pack failed: English serves meanwhile, and the
+    // choice holds again once the pack is repaired.
+    WriteSettingString(QStringLiteral("Settings"), QStringLiteral("Language"),
+                       QLatin1String(entry.code));
     return loaded;
 }

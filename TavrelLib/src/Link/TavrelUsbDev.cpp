@@ -1,11 +1,20 @@
 #include "Link/TavrelUsbDev.h"
 
+#include "Protocol/CommMessages.h"
+
 #include <mutex>
 
 namespace {
 
 constexpr unsigned kReadTimeoutMs = 1000; // per input report
 constexpr unsigned kWriteTimeoutMs = 50;  // per output report
+
+// What says the channel no longer reaches a controller: the descriptor failed, or an output
+// report was not taken in time (hidraw and the simulator take one at once while the device
+// lives). A read time-out is left out: a controller may stay silent on purpose.
+bool ChannelFailed(HidResult result, bool writing) {
+    return result == HID_IO_ERROR || result == HID_FAILURE || (writing && result == HID_TIMEOUT);
+}
 
 } // namespace
 
@@ -75,6 +84,8 @@ int TavrelUsbDev::Open(unsigned index) {
         const HidResult result =
             HidOpen(&channel_, list, entry.vendorId, entry.productId, wanted.text, interfaces);
         connected_ = (result == HID_SUCCESS || result == HID_ALREADY_OPEN) ? 1 : 0;
+        if (result == HID_SUCCESS)
+            channelLost_ = false;
     }
     permissionDenied_ = HidMetAccessDenied();
     return connected_;
@@ -94,8 +105,15 @@ int TavrelUsbDev::ReadUntil(void* buffer, unsigned length, ReadComplete complete
         return 0;
     unsigned delivered = 0;
     const HidResult result = HidReadUntil(&channel_, buffer, length, &delivered, complete);
+    if (ChannelFailed(result, false)) {
+        DropFailedChannel();
+        return 0;
+    }
     // Whatever the reports carried beyond this read is not for the next one.
-    HidFlush(&channel_);
+    if (ChannelFailed(HidFlush(&channel_), false)) {
+        DropFailedChannel();
+        return 0;
+    }
     return result == HID_SUCCESS ? static_cast<int>(delivered) : 0;
 }
 
@@ -107,10 +125,24 @@ int TavrelUsbDev::Write(const void* data, unsigned length) {
     }
     // Stale input goes before the request leaves, so that nothing can empty the queue between
     // the request and its answer.
-    HidFlush(&channel_);
-    const HidResult result = HidWrite(&channel_, data, static_cast<std::uint16_t>(length));
+    HidResult result = HidFlush(&channel_);
+    if (!ChannelFailed(result, false))
+        result = HidWrite(&channel_, data, static_cast<std::uint16_t>(length));
     lastWriteFailed_ = result != HID_SUCCESS;
+    if (ChannelFailed(result, true))
+        DropFailedChannel();
     return result == HID_SUCCESS ? 1 : 0;
+}
+
+void TavrelUsbDev::DropFailedChannel() {
+    if (!connected_)
+        return;
+    HidClose(&channel_);
+    connected_ = 0;
+    channelLost_ = true;
+    // Posted, not sent: the owner reacts once the operation that met the failure has ended.
+    if (notifyWindow_)
+        fw::PostMessage(notifyWindow_, WM_COMM_LOST, 0, 0);
 }
 
 void TavrelUsbDev::Close() {

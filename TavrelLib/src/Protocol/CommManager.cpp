@@ -61,3 +61,7 @@ unsigned CommManager::DeviceCount() {
 bool CommManager::LastWriteFailed() const {
     return link_ && link_->LastWriteFailed();
 }
+
+bool CommManager::ChannelLost() const {
+    return link_ && link_->ChannelLost();
+}

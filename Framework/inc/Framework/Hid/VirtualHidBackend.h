@@ -28,6 +28,9 @@ public:
     bool Listening(const std::string& stem) const;
 
     const std::string& Folder() const { return folder_; }
+    // Whether the folder exists and is this user's alone (else nothing in it is listed or
+    // opened, and the reason goes to stderr once).
+    bool FolderUsable() const;
 
 private:
     std::string folder_;
