@@ -11,8 +11,9 @@ namespace {
 constexpr std::uint16_t kCompressed = 0x01;
 constexpr std::uint16_t kDirectory = 0x02;
 constexpr std::uint16_t kCompressedZstd = 0x04;
-// A compressed block may not claim to grow beyond this.
-constexpr std::uint64_t kMaxExpandedBytes = 64 * 1024 * 1024;
+// What the compressed blocks of one pack may claim to grow to, all together: Qt allocates what
+// a block claims before it expands it, so a small file must not ask for gigabytes.
+constexpr std::uint64_t kMaxExpandedBytes = 16 * 1024 * 1024;
 
 class Reader {
 public:
@@ -39,8 +40,22 @@ private:
 
 bool SoundName(const Reader& file, std::uint64_t names, std::uint32_t offset) {
     const std::uint64_t at = names + offset;
-    // Length in UTF-16 units, hash, then the characters.
-    return file.Holds(at, 6) && file.Holds(at + 6, std::uint64_t{file.U16(at)} * 2);
+    // Length in UTF-16 units, hash, then the characters (big-endian).
+    if (!file.Holds(at, 6))
+        return false;
+    const std::uint64_t length = file.U16(at);
+    if (length == 0 || !file.Holds(at + 6, length * 2))
+        return false;
+    // One path component: an empty name, ".", ".." or a "/" would make a path name the
+    // folder itself or another one, and a walk over the pack would never end.
+    bool dotsOnly = length <= 2;
+    for (std::uint64_t i = 0; i < length; ++i) {
+        const std::uint16_t c = file.U16(at + 6 + 2 * i);
+        if (c == '/' || c == 0)
+            return false;
+        dotsOnly = dotsOnly && c == '.';
+    }
+    return !dotsOnly;
 }
 
 // The expanded size a Zstandard frame declares in its header, or nothing when it declares none
@@ -67,21 +82,26 @@ bool ZstdContentSize(const Reader& file, std::uint64_t at, std::uint32_t length,
     return true;
 }
 
-bool SoundData(const Reader& file, std::uint64_t data, std::uint32_t offset, std::uint16_t flags) {
+bool SoundData(const Reader& file, std::uint64_t data, std::uint32_t offset, std::uint16_t flags,
+               std::uint64_t* expandedTotal) {
     const std::uint64_t at = data + offset;
     if (!file.Holds(at, 4))
         return false;
     const std::uint32_t length = file.U32(at);
     if (!file.Holds(at + 4, length))
         return false;
+    std::uint64_t expanded = 0;
     if (flags & kCompressed) {
         // zlib with the expanded size in front, as Qt's own compression writes it.
-        return length >= 4 && file.U32(at + 4) <= kMaxExpandedBytes;
+        if (length < 4)
+            return false;
+        expanded = file.U32(at + 4);
+    } else if ((flags & kCompressedZstd) && !ZstdContentSize(file, at + 4, length, &expanded)) {
+        return false;
     }
-    if (flags & kCompressedZstd) {
-        std::uint64_t expanded = 0;
-        return ZstdContentSize(file, at + 4, length, &expanded) && expanded <= kMaxExpandedBytes;
-    }
+    if (expanded > kMaxExpandedBytes - *expandedTotal)
+        return false;
+    *expandedTotal += expanded;
     return true;
 }
 
@@ -111,6 +131,7 @@ bool IsSoundResourcePack(const std::uint8_t* data, std::size_t size) {
     // Nodes to look at; each child index is above its parent's, so the walk ends.
     std::vector<std::uint64_t> pending{0};
     std::vector<bool> seen(nodeCount, false);
+    std::uint64_t expandedTotal = 0;
     while (!pending.empty()) {
         const std::uint64_t index = pending.back();
         pending.pop_back();
@@ -135,7 +156,7 @@ bool IsSoundResourcePack(const std::uint8_t* data, std::size_t size) {
                 return false;
             if ((flags & kCompressed) && (flags & kCompressedZstd))
                 return false;
-            if (!SoundData(file, blocks, file.U32(at + 10), flags))
+            if (!SoundData(file, blocks, file.U32(at + 10), flags, &expandedTotal))
                 return false;
         }
     }

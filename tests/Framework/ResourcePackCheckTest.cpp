@@ -97,11 +97,19 @@ TEST(ResourcePackCheckTest, ADamagedPackIsRefusedWithOneLineNamingIt) {
              b[at] = '\xFF';
              b[at + 1] = '\xFF';
          }},
+        {"empty name (a walk over the pack would never end)",
+         [&](QByteArray& b) {
+             const qsizetype at = names + U32(b, sound.Node(plain));
+             b[at] = '\0';
+             b[at + 1] = '\0';
+         }},
+        {"name with a slash",
+         [&](QByteArray& b) { b[names + U32(b, sound.Node(plain)) + 7] = '/'; }},
         {"data beyond the end",
          [&](QByteArray& b) { SetU32(b, sound.Node(plain) + 10, 0xFFFFFF00); }},
         {"data longer than the file",
          [&](QByteArray& b) { SetU32(b, blocks + U32(b, sound.Node(plain) + 10), 0x7FFFFFFF); }},
-        {"compressed block claiming gigabytes",
+        {"compressed block claiming a terabyte",
          [&](QByteArray& b) {
              // The frame's single-byte size field becomes an eight-byte one of 2^40.
              const qsizetype frame = blocks + U32(b, sound.Node(zstd) + 10) + 4;

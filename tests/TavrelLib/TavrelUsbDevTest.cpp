@@ -1,6 +1,7 @@
 #include "Link/TavrelUsbDev.h"
 #include "Framework/Hid/DeviceChange.h"
 #include "HidFakeFixture.h"
+#include "Protocol/CommMessages.h"
 
 #include <algorithm>
 #include <functional>
@@ -268,17 +269,27 @@ TEST_F(TavrelUsbDevTest, LastWriteFailedFollowsEveryWrite) {
         std::function<void()> breakIt;
         std::function<void()> mendIt;
     };
+    // Each failure also drops the channel as lost, so mending means opening it again.
+    auto reopen = [&] {
+        link_->Close();
+        link_->Scan();
+        ASSERT_EQ(link_->Open(0), 1);
+    };
     const Case cases[] = {
         {"I/O error", [&] { fake_->FailWrites(controller, fw::HidError::Io); },
-         [&] { fake_->FailWrites(controller, fw::HidError::None); }},
+         [&] {
+             fake_->FailWrites(controller, fw::HidError::None);
+             reopen();
+         }},
         {"write time-out", [&] { fake_->FailWrites(controller, fw::HidError::Timeout); },
-         [&] { fake_->FailWrites(controller, fw::HidError::None); }},
+         [&] {
+             fake_->FailWrites(controller, fw::HidError::None);
+             reopen();
+         }},
         {"device gone", [&] { fake_->SetPresent(controller, false); },
          [&] {
              fake_->SetPresent(controller, true);
-             link_->Close();
-             link_->Scan();
-             ASSERT_EQ(link_->Open(0), 1);
+             reopen();
          }},
     };
     for (const Case& c : cases) {
@@ -324,6 +335,58 @@ TEST_F(TavrelUsbDevTest, TableWindowHearsArrivalsUntilTheLinkIsGone) {
     link_.reset(); // unregisters
     fake_->Announce(fw::HidDeviceEvent::Arrival, controller);
     EXPECT_EQ(names.size(), 1u);
+}
+
+// A controller that stops answering without a removal: the channel is closed at the first
+// failure, the owner hears of it once, and the next open reaches whatever is there now. A
+// silent read is no such failure: the loader answers no queries.
+TEST_F(TavrelUsbDevTest, AFailingChannelIsDroppedAndItsOwnerToldOnce) {
+    const std::size_t controller = fake_->Add(kVendor, kProduct);
+    fw::Window window;
+    int lost = 0;
+    window.OnMessage(WM_COMM_LOST, [&](fw::WPARAM, fw::LPARAM) {
+        ++lost;
+        return fw::LRESULT(0);
+    });
+    UseTable(&window);
+    link_->Scan();
+    ASSERT_EQ(link_->Open(0), 1);
+    std::vector<std::uint8_t> buffer(8);
+
+    EXPECT_EQ(link_->Read(buffer.data(), 8), 0) << "time-out";
+    EXPECT_FALSE(link_->ChannelLost());
+    EXPECT_EQ(link_->IsOpen(), 1);
+
+    struct Case {
+        const char* name;
+        std::function<void()> breakIt;
+        std::function<int()> meet;
+    } cases[] = {
+        {"write I/O error", [&] { fake_->FailWrites(controller, fw::HidError::Io); },
+         [&] { return link_->Write(buffer.data(), 8); }},
+        {"write time-out", [&] { fake_->FailWrites(controller, fw::HidError::Timeout); },
+         [&] { return link_->Write(buffer.data(), 8); }},
+        {"vanished under a read", [&] { fake_->SetPresent(controller, false); },
+         [&] { return link_->Read(buffer.data(), 8); }},
+    };
+    for (const Case& c : cases) {
+        lost = 0;
+        c.breakIt();
+        EXPECT_EQ(c.meet(), 0) << c.name;
+        EXPECT_EQ(link_->IsOpen(), 0) << c.name;
+        EXPECT_TRUE(link_->ChannelLost()) << c.name;
+        EXPECT_EQ(link_->Write(buffer.data(), 8), 1) << c.name << ": no channel, nothing sent";
+        ASSERT_TRUE(DispatchUntil([&] { return lost > 0; })) << c.name;
+        DispatchUntil([] { return false; }, 20);
+        EXPECT_EQ(lost, 1) << c.name;
+
+        fake_->FailWrites(controller, fw::HidError::None);
+        fake_->SetPresent(controller, true);
+        link_->Scan();
+        ASSERT_EQ(link_->Open(0), 1) << c.name;
+        EXPECT_FALSE(link_->ChannelLost()) << c.name;
+        EXPECT_EQ(fake_->OpenConnections(controller), 1u) << c.name;
+    }
 }
 
 } // namespace
