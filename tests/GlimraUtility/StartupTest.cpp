@@ -22,6 +22,8 @@ public:
     explicit ProgramFolder(bool withPacks = true) {
         QFile::copy(QStringLiteral(GLIMRA_BIN_DIR "/glimra-utility"),
                     folder.File("glimra-utility"));
+        // Without its skin the window would end at once.
+        QFile::link(QStringLiteral(GLIMRA_BIN_DIR "/image"), folder.File("image"));
         if (withPacks) {
             QDir().mkpath(folder.File("lang"));
             for (const char* code : {"en_US", "zh_CN"}) {
