@@ -8,6 +8,7 @@
 
 #include "TempFolder.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QPainter>
 
@@ -196,6 +197,29 @@ TEST(FontsTest, BoldFontsByFamilyFallBackToSansSerif) {
     EXPECT_TRUE(points.bold());
     EXPECT_EQ(points.pointSizeF(), 7.0);
     EXPECT_EQ(points.family(), QFontInfo(fallback).family());
+}
+
+// A family that only a substitution names is drawn with the face it is mapped to, not with the
+// fallback; a substitution to a face nobody has still falls back.
+TEST(FontsTest, ASubstitutedFamilyDrawsWithTheFaceItIsMappedTo) {
+    const QString face = QFontInfo(fw::BoldFont(QString(), 16, fw::FontUnit::Pixel)).family();
+    QStringList other = QFontDatabase::families();
+    other.removeAll(face);
+    ASSERT_FALSE(other.isEmpty());
+    const QString mapped = other.front();
+    QFont::insertSubstitution(QStringLiteral("Mapped Family 5d21"), mapped);
+    QFont::insertSubstitution(QStringLiteral("Unmapped Family 5d21"),
+                              QStringLiteral("No Such Family 2b9f"));
+    EXPECT_TRUE(fw::IsFontFamilyAvailable(QStringLiteral("Mapped Family 5d21")));
+    EXPECT_FALSE(fw::IsFontFamilyAvailable(QStringLiteral("Unmapped Family 5d21")));
+    EXPECT_EQ(QFontInfo(fw::BoldFont(QStringLiteral("Mapped Family 5d21"), 7, fw::FontUnit::Point))
+                  .family(),
+              mapped);
+    EXPECT_EQ(
+        fw::BoldFont(QStringLiteral("Unmapped Family 5d21"), 7, fw::FontUnit::Point).styleHint(),
+        QFont::SansSerif);
+    QFont::removeSubstitutions(QStringLiteral("Mapped Family 5d21"));
+    QFont::removeSubstitutions(QStringLiteral("Unmapped Family 5d21"));
 }
 
 TEST(TextTest, CentredTextSitsInTheMiddleOfItsBox) {
