@@ -104,6 +104,11 @@ TEST(StartupTest, TheLogIsRecreatedAtEachStartWhenAskedFor) {
     program.folder.Write("log.txt", "left over from the last run");
     auto process = program.Start();
     ASSERT_TRUE(program.WaitUntilRunning(*process));
+    // The log is opened just after the guard: give it the moment between the two.
+    QElapsedTimer clock;
+    clock.start();
+    while (program.folder.Read("log.txt") != QByteArray("\xFF\xFE", 2) && clock.elapsed() < 5000)
+        QThread::msleep(10);
     EXPECT_EQ(program.folder.Read("log.txt"), QByteArray("\xFF\xFE", 2));
     EXPECT_EQ(ProgramFolder::Stop(*process), 0);
 }

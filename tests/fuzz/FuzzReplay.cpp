@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 namespace {
 
 // Valid-looking starts the mutations work from: a frame, a report descriptor, a template, an INI,
-// and two resource packs (rcc --binary of three small files, Zstandard and zlib compressed).
+// two resource packs (rcc --binary of three small files, Zstandard and zlib compressed) and
+// OpenRGB SDK packets.
 std::vector<std::vector<std::uint8_t>> Seeds() {
     auto text = [](const char* s) {
         std::vector<std::uint8_t> v;
@@ -64,6 +65,15 @@ std::vector<std::vector<std::uint8_t>> Seeds() {
             0x00, 0x00, 0x2A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x22, 0x00,
             0x00, 0x01, 0xA2, 0x65, 0x36, 0x8F, 0x3F,
         },
+        // OpenRGB SDK: agree on version 4, then UPDATELEDS with one colour.
+        {'O', 'R', 'G', 'B', 0,   0,   0,   0,   40, 0, 0, 0, 4,    0,    0, 0,
+         4,   0,   0,   0,   'O', 'R', 'G', 'B', 0,  0, 0, 0, 0x1A, 0x04, 0, 0,
+         10,  0,   0,   0,   10,  0,   0,   0,   1,  0, 0, 0, 0xFF, 0},
+        // UPDATEMODE (version 0 layout): index 0, "Static", one colour.
+        {'O',  'R', 'G', 'B', 0, 0, 0, 0,   0x4D, 0x04, 0,   0,   57,  0, 0, 0, 57,   0, 0,
+         0,    0,   0,   0,   0, 7, 0, 'S', 't',  'a',  't', 'i', 'c', 0, 0, 0, 0,    0, 0x50,
+         0x02, 0,   0,   0,   0, 0, 0, 0,   0,    0,    0,   1,   0,   0, 0, 1, 0,    0, 0,
+         0,    0,   0,   0,   0, 0, 0, 0,   2,    0,    0,   0,   1,   0, 0, 0, 0xFF, 0},
     };
 }
 
