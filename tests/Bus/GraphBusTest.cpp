@@ -157,4 +157,12 @@ TEST_F(GraphBusTest, TheCommandLineExampleOfTheReadmeReachesTheWindow) {
     EXPECT_EQ(window.received[0].wParam, 54u);
 }
 
+TEST_F(GraphBusTest, AWindowNeverHandsItsControllerOver) {
+    UtilityBus bus(holder, &window);
+    ASSERT_TRUE(bus.IsRegistered());
+    const QDBusMessage reply = client.Call(QStringLiteral("HandOver"));
+    EXPECT_EQ(reply.errorName(), QDBusError::errorString(QDBusError::NotSupported));
+    EXPECT_TRUE(bus.OwnsName());
+}
+
 } // namespace
