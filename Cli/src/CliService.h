@@ -6,8 +6,8 @@
 
 // glimractl serve: holds the controller for this user until SIGTERM or Ctrl-C, as the main
 // window would, and offers the window's session-bus object, so every other glimractl command
-// goes through it. A Glimra Utility window that starts takes the controller, the bus name and
-// the SDK port over; when it ends, they come back here. One service per user; it logs to
+// goes through it. A Glimra Utility window that starts takes the controller and the bus name
+// over; when it ends, they come back here. One service per user; it logs to
 // stderr (the journal, under systemd).
 class CliService {
 public:
