@@ -15,6 +15,9 @@ packages=(
   scdoc lintian desktop-file-utils appstream man-db
   # session buses for the D-Bus tests, a virtual X server for screenshots
   dbus xvfb xauth
+  # screen readers' plumbing for the accessibility end-to-end test: the accessibility bus and an
+  # AT-SPI client library
+  at-spi2-core python3-pyatspi
 )
 missing=()
 for p in "${packages[@]}"; do
