@@ -2,6 +2,8 @@
 
 #include "CliNames.h"
 
+#include <QHostAddress>
+
 #include <map>
 
 namespace {
@@ -21,6 +23,7 @@ const std::map<QString, CommandWord>& Commands() {
         {"mode", {Command::Mode, true}},        {"on", {Command::On, false}},
         {"off", {Command::Off, false}},         {"default", {Command::Default, false}},
         {"recover", {Command::Recover, false}}, {"firmware", {Command::Firmware, true}},
+        {"serve", {Command::Serve, false}},
     };
     return commands;
 }
@@ -36,7 +39,8 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
                                             QString& message) {
     QStringList words;
     bool optionsEnd = false;
-    for (const QString& argument : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
         if (optionsEnd || !argument.startsWith(QLatin1String("-")) || argument == "-") {
             words << argument;
         } else if (argument == "--") {
@@ -51,6 +55,19 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
             request.dump = true;
         } else if (argument == "--yes" || argument == "-y") {
             request.yes = true;
+        } else if (argument == "--openrgb" || argument.startsWith("--openrgb=")) {
+            request.openRgb = true;
+            // The endpoint is optional: a following word that is no command is taken as it.
+            QString endpoint = argument.mid(QStringLiteral("--openrgb=").size());
+            if (argument == "--openrgb" && i + 1 < arguments.size() &&
+                !arguments.at(i + 1).startsWith(QLatin1Char('-')) &&
+                Commands().find(arguments.at(i + 1)) == Commands().end())
+                endpoint = arguments.at(++i);
+            if ((argument != "--openrgb" || !endpoint.isEmpty()) &&
+                !ParseEndpoint(endpoint, request.openRgbAddress, request.openRgbPort))
+                return Fail(message, QStringLiteral("--openrgb wants ADDRESS:PORT, for example "
+                                                    "127.0.0.1:6742 or [::1]:6742, not %1")
+                                         .arg(endpoint));
         } else {
             return Fail(message, QStringLiteral("unknown option: %1").arg(argument));
         }
@@ -76,6 +93,8 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
         return Fail(message, QStringLiteral("--dump applies to status only"));
     if (request.yes && request.command != Command::Firmware)
         return Fail(message, QStringLiteral("--yes applies to firmware only"));
+    if (request.openRgb && request.command != Command::Serve)
+        return Fail(message, QStringLiteral("--openrgb applies to serve only"));
 
     const QString argument = command.takesArgument ? words.at(1) : QString();
     switch (request.command) {
@@ -107,6 +126,32 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
     return Parse::Run;
 }
 
+bool CliRequest::ParseEndpoint(const QString& text, QString& address, quint16& port) {
+    QString host;
+    QString portText;
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.indexOf(QLatin1Char(']'));
+        if (close < 0 || text.mid(close + 1, 1) != QLatin1String(":"))
+            return false;
+        host = text.mid(1, close - 1);
+        portText = text.mid(close + 2);
+    } else {
+        const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+        // An IPv6 address without brackets cannot be told from its port.
+        if (colon < 0 || text.indexOf(QLatin1Char(':')) != colon)
+            return false;
+        host = text.left(colon);
+        portText = text.mid(colon + 1);
+    }
+    bool ok = false;
+    const uint number = portText.toUInt(&ok);
+    if (!ok || number == 0 || number > 65535 || QHostAddress(host).isNull())
+        return false;
+    address = host;
+    port = static_cast<quint16>(number);
+    return true;
+}
+
 QString CliRequest::Usage() {
     return QStringLiteral(
         R"(Usage: glimractl [OPTION]... COMMAND [ARGUMENT]
@@ -126,11 +171,16 @@ Commands:
   default            restore the controller's defaults and read them back
   recover            tell a controller left in its loader to start its firmware
   firmware FILE      update the controller's firmware with the image FILE
+  serve              hold the controller as a service until SIGTERM or Ctrl-C; the other
+                     commands then go through it (until a Glimra Utility window takes over)
 
 Options:
   --json             list, status, firmware: one JSON object on stdout
   --dump             status: also print the record dump, as the log receives it
   -y, --yes          firmware: do not ask for confirmation
+  --openrgb [ADDRESS:PORT]
+                     serve: also offer the OpenRGB SDK protocol (127.0.0.1:6742 unless
+                     given); it has no authentication, so keep it on loopback
   -h, --help         show this text
   --version          show the version
 
@@ -142,6 +192,6 @@ Exit status: 0 success (also a brightness step already at its limit, and an upda
 which the controller did not come back in time), 1 no controller found, 2 usage error or an
 image that cannot be sent, 3 the controller did not answer, a command did not reach it or the
 update failed, 4 permission denied on the device, 5 refused in the current mode, 6 the
-controller is in use by another program.
+controller is in use by another program (serve: a service already runs for this user).
 )");
 }

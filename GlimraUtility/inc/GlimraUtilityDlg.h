@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Control/LightingActions.h"
+#include "Control/LightingHolder.h"
 #include "Link/UsbDeviceEntry.h"
 #include "Ostrel.h"
 #include "Protocol/CommManager.h"
@@ -18,20 +19,24 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class AccessibleGroup;
 class KeyboardProxy;
 class SettingsMenu;
 class SystemMenu;
+class OpenRgbServer;
 class UtilityBus;
 
 // The main window, created from dialog template 103: the lighting controls over the skinned
 // background, the connection to the controller and its hotplug, the settings and system menus
 // and the notification-area icon. Every lighting action goes through LightingActions; the
-// window copies what it shows into the controls.
-class GlimraUtilityDlg : public BkDialog {
+// window copies what it shows into the controls. While it runs it is the user's one holder of
+// the controller, and the session bus drives it as the clicks would.
+class GlimraUtilityDlg : public BkDialog, public LightingHolder {
     Q_OBJECT
 public:
     enum { IDD = 103 };
@@ -75,6 +80,7 @@ public:
         ID_HELP = 57670,
     };
     enum : unsigned { NOTIFY_ICON_ID = 128 };
+    enum : int { OpenRgbDefaultPort = 6742 };
     // Timers: 0 applies a connection change; 1, 2 and 3 are the Default sequence's steps.
     enum : unsigned {
         TIMER_CONNECTION = 0,
@@ -92,22 +98,32 @@ public:
 
     // What a click on each control does, for callers that are not the mouse (the session bus,
     // the keyboard). Window thread only.
-    void ClickSwatch(int swatch);
-    void ClickSwitch();
-    void ClickPlus();
-    void ClickMinus();
-    void ClickMode(int index);
-    void ClickDefault();
+    void ClickSwatch(int swatch) override;
+    void ClickSwitch() override;
+    void ClickPlus() override;
+    void ClickMinus() override;
+    void ClickMode(int index) override;
+    void ClickRecover() override { CommandRecover(); }
+    void ClickDefault(std::function<void(bool answered)> done) override;
+    void ClickDefault() {
+        ClickDefault([](bool) {});
+    }
     void CommandRecover();
     void ShowFromTray();
-    bool IsConnected() const { return connected_ != 0; }
+    void Activate() override { ShowFromTray(); }
+    bool IsConnected() const override { return connected_ != 0; }
+    // Another of the program's dialogs is open over the window.
+    bool IsBusy() const override;
+    const LightingView& View() const override { return lighting_->View(); }
+    const ControllerProtocol* Protocol() const override { return protocol_; }
+    bool LastWriteFailed() const override { return commManager_.LastWriteFailed(); }
     LightingActions& Lighting() { return *lighting_; }
     CommManager& Comm() { return commManager_; }
     bool IsPlateEnabled() const;
     bool IsBrightnessEnabled() const;
     // Reads everything back and shows it, as the last step of Default does; 1 when the
     // controller answered.
-    int Refresh();
+    int Refresh() override;
 
     // The controls, for the accessibility layer and the tests.
     Button* ModeButton(int index) const { return modeButtons_[static_cast<std::size_t>(index)]; }
@@ -179,6 +195,7 @@ private:
     void ShowSelectedSwatch();
     void PlaceControl(QWidget* control, int x, int y);
     void SetUpButton(Button* button, const QString& skin, OnClickListener* listener);
+    void StartOpenRgbServer();
 
     // Lighting entry points: each delegates to LightingActions and copies its view into the
     // controls in the order the actions touch them.
@@ -254,10 +271,14 @@ private:
     bool exiting_ = false;
     // Keyboard and screen-reader stand-ins for the swatches (the plate itself is the switch).
     std::array<KeyboardProxy*, 8> swatchProxies_{};
+    // Told when the Default sequence that was asked for has run (its timer 3).
+    std::vector<std::function<void(bool)>> defaultDone_;
     // Owned by the accessibility registry, released with the window's widget.
     AccessibleGroup* modeAccessGroup_ = nullptr;
     AccessibleGroup* swatchAccessGroup_ = nullptr;
     std::unique_ptr<UtilityBus> bus_;
+    // After the bus object, so its port is closed before the name goes back to a service.
+    std::unique_ptr<OpenRgbServer> openRgb_;
     // Declared last, so it goes first: the link closes before anything it reports to.
     CommManager commManager_;
 };
