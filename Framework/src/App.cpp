@@ -1,8 +1,6 @@
 #include "Framework/App.h"
 
-#include "Framework/Dialog.h"
-
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
 
@@ -15,6 +13,16 @@ namespace fw {
 namespace {
 App* g_current = nullptr;
 int g_signalPipe[2] = {-1, -1};
+
+App::ApplicationFactory& Factory() {
+    static App::ApplicationFactory factory;
+    return factory;
+}
+
+std::function<void()>& QuitHandler() {
+    static std::function<void()> handler;
+    return handler;
+}
 
 void OnQuitSignal(int) {
     const char byte = 1;
@@ -43,7 +51,16 @@ QString App::ModuleFileName() {
     return QFile::decodeName(QByteArray(buffer, static_cast<int>(n)));
 }
 
-// SIGTERM and SIGINT end the modal dialogs as a close would, so the normal shut-down runs.
+void App::SetApplicationFactory(ApplicationFactory factory) {
+    Factory() = std::move(factory);
+}
+
+void App::SetQuitHandler(std::function<void()> handler) {
+    QuitHandler() = std::move(handler);
+}
+
+// SIGTERM and SIGINT run the quit handler (the window layer ends its modal dialogs as a close
+// would) and leave the event loop, so the normal shut-down runs.
 void App::InstallQuitSignals() {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
@@ -52,7 +69,8 @@ void App::InstallQuitSignals() {
         char drain[16];
         while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {
         }
-        Dialog::EndAllModal(IDCANCEL);
+        if (const auto& handler = QuitHandler())
+            handler();
         QCoreApplication::exit(0);
     });
     struct sigaction action {};
@@ -64,7 +82,8 @@ void App::InstallQuitSignals() {
 }
 
 int App::Run(int argc, char** argv) {
-    QApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        Factory() ? Factory()(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     InstallQuitSignals();
     InitInstance();
     return ExitInstance();

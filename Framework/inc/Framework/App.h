@@ -2,6 +2,11 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
+class QCoreApplication;
+
 namespace fw {
 
 // The application object: one per process, constructed statically. Run() creates the Qt
@@ -23,6 +28,13 @@ public:
 
     // Full path of the running executable.
     static QString ModuleFileName();
+
+    // The core runs a QCoreApplication and quits on SIGTERM/SIGINT; the window layer, when it
+    // is linked, installs a widget application and a handler that ends its modal dialogs first.
+    using ApplicationFactory =
+        std::function<std::unique_ptr<QCoreApplication>(int& argc, char** argv)>;
+    static void SetApplicationFactory(ApplicationFactory factory);
+    static void SetQuitHandler(std::function<void()> handler);
 
 private:
     static void InstallQuitSignals();

@@ -2,6 +2,7 @@
 
 #include "Framework/FileException.h"
 #include "Framework/Resources.h"
+#include "WidgetApplication.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -21,6 +22,9 @@
 namespace fw {
 
 namespace {
+
+// A program that runs dialogs runs them in a widget application.
+[[maybe_unused]] const bool g_widgetApplication = InstallWidgetApplication();
 
 std::vector<Dialog*>& ModalStack() {
     static std::vector<Dialog*> stack;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Framework/DialogTemplate.h"
+#include "Framework/MessageBox.h"
 #include "Framework/Window.h"
 
 #include <QDialog>
@@ -15,8 +16,6 @@ class QEvent;
 class QWidget;
 
 namespace fw {
-
-enum : int { IDOK = 1, IDCANCEL = 2 };
 
 // A dialog built from a dialog-template resource of the current resource source and run
 // modally. Controls are bound by id; a subclass may supply its own widget for a control
