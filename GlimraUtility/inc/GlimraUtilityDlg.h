@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Control/LightingActions.h"
+#include "Control/LightingHolder.h"
 #include "Link/UsbDeviceEntry.h"
 #include "Ostrel.h"
 #include "Protocol/CommManager.h"
 #include "Widgets/BkDialog.h"
+#include "Widgets/BrightnessPicture.h"
 #include "Widgets/Button.h"
 #include "Widgets/ColorPlate.h"
 #include "Widgets/Graph.h"
@@ -17,9 +19,12 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
+class AccessibleGroup;
 class KeyboardProxy;
 class SettingsMenu;
 class SystemMenu;
@@ -28,8 +33,9 @@ class UtilityBus;
 // The main window, created from dialog template 103: the lighting controls over the skinned
 // background, the connection to the controller and its hotplug, the settings and system menus
 // and the notification-area icon. Every lighting action goes through LightingActions; the
-// window copies what it shows into the controls.
-class GlimraUtilityDlg : public BkDialog {
+// window copies what it shows into the controls. While it runs it is the user's one holder of
+// the controller, and the session bus drives it as the clicks would.
+class GlimraUtilityDlg : public BkDialog, public LightingHolder {
     Q_OBJECT
 public:
     enum { IDD = 103 };
@@ -88,22 +94,32 @@ public:
 
     // What a click on each control does, for callers that are not the mouse (the session bus,
     // the keyboard). Window thread only.
-    void ClickSwatch(int swatch);
-    void ClickSwitch();
-    void ClickPlus();
-    void ClickMinus();
-    void ClickMode(int index);
-    void ClickDefault();
+    void ClickSwatch(int swatch) override;
+    void ClickSwitch() override;
+    void ClickPlus() override;
+    void ClickMinus() override;
+    void ClickMode(int index) override;
+    void ClickRecover() override { CommandRecover(); }
+    void ClickDefault(std::function<void(bool answered)> done) override;
+    void ClickDefault() {
+        ClickDefault([](bool) {});
+    }
     void CommandRecover();
     void ShowFromTray();
-    bool IsConnected() const { return connected_ != 0; }
+    void Activate() override { ShowFromTray(); }
+    bool IsConnected() const override { return connected_ != 0; }
+    // Another of the program's dialogs is open over the window.
+    bool IsBusy() const override;
+    const LightingView& View() const override { return lighting_->View(); }
+    const ControllerProtocol* Protocol() const override { return protocol_; }
+    bool LastWriteFailed() const override { return commManager_.LastWriteFailed(); }
     LightingActions& Lighting() { return *lighting_; }
     CommManager& Comm() { return commManager_; }
     bool IsPlateEnabled() const;
     bool IsBrightnessEnabled() const;
     // Reads everything back and shows it, as the last step of Default does; 1 when the
     // controller answered.
-    int Refresh();
+    int Refresh() override;
 
     // The controls, for the accessibility layer and the tests.
     Button* ModeButton(int index) const { return modeButtons_[static_cast<std::size_t>(index)]; }
@@ -119,7 +135,7 @@ public:
     CGraph* CpuTemperatureGraph() const { return cpuTemperatureGraph_; }
     QLabel* VersionLabel() const { return version_; }
     QLabel* NotFoundLabel() const { return notFound_; }
-    QLabel* BrightnessPicture() const { return brightness_; }
+    CBrightnessPicture* BrightnessPicture() const { return brightness_; }
     // Bitmap resource the brightness picture shows.
     int BrightnessBitmapId() const { return brightnessBitmapId_; }
     SettingsMenu& Settings() const { return *settingsMenu_; }
@@ -168,6 +184,11 @@ private:
     void ApplyTexts();
     void ApplyAccessibleNames();
     void SetUpKeyboard();
+    // The lighting modes and the swatches as named groups for assistive technology.
+    void SetUpAccessibleGroups();
+    void ReleaseAccessibleGroups();
+    // The swatch stand-ins tell which swatch the plate shows selected.
+    void ShowSelectedSwatch();
     void PlaceControl(QWidget* control, int x, int y);
     void SetUpButton(Button* button, const QString& skin, OnClickListener* listener);
 
@@ -181,6 +202,7 @@ private:
     void EnableLightingControls(bool enable);
     void ShowEnabledControls();
     void ShowBrightnessLevel();
+    void ShowBrightnessBitmap(int bitmapId);
 
     fw::LRESULT OnCommand(fw::WPARAM wParam);
     fw::LRESULT OnSysCommand(fw::WPARAM wParam, fw::LPARAM lParam);
@@ -214,7 +236,7 @@ private:
     CGraph* gpuTemperatureGraph_ = nullptr;
     CGraph* cpuTemperatureGraph_ = nullptr;
     QLabel* notFound_ = nullptr;
-    QLabel* brightness_ = nullptr;
+    CBrightnessPicture* brightness_ = nullptr;
     std::unique_ptr<SettingsMenu> settingsMenu_;
     std::unique_ptr<SystemMenu> systemMenu_;
     // Holds no threads here; Exit raises its stop flag all the same.
@@ -239,6 +261,11 @@ private:
     bool exiting_ = false;
     // Keyboard and screen-reader stand-ins for the swatches (the plate itself is the switch).
     std::array<KeyboardProxy*, 8> swatchProxies_{};
+    // Told when the Default sequence that was asked for has run (its timer 3).
+    std::vector<std::function<void(bool)>> defaultDone_;
+    // Owned by the accessibility registry, released with the window's widget.
+    AccessibleGroup* modeAccessGroup_ = nullptr;
+    AccessibleGroup* swatchAccessGroup_ = nullptr;
     std::unique_ptr<UtilityBus> bus_;
     // Declared last, so it goes first: the link closes before anything it reports to.
     CommManager commManager_;
