@@ -13,6 +13,8 @@ packages=(
   dpkg-dev file
   # session buses for the D-Bus tests, a virtual X server for screenshots
   dbus xvfb xauth
+  # the end-to-end desktop: window manager, XEmbed tray, input, screenshots, the harness's Python
+  openbox trayer xdotool imagemagick x11-utils python3 python3-xlib python3-dbus python3-gi
 )
 missing=()
 for p in "${packages[@]}"; do
