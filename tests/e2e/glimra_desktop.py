@@ -345,7 +345,9 @@ class Desktop:
         """The program's top-level window with that title (mapped or not), or None."""
         pid = pid or (self.program.pid if self.program else None)
         for window in self._windows():
-            if self._property(window, "_NET_WM_PID") is None:
+            # Qt's client leader has the title and the process id too, but no class.
+            if self._property(window, "_NET_WM_PID") is None or \
+                    self._property(window, "WM_CLASS") is None:
                 continue
             if pid is not None and self._property(window, "_NET_WM_PID")[0] != pid:
                 continue

@@ -35,6 +35,7 @@ class XEmbedTrayTest(unittest.TestCase):
         with Desktop(panel="xembed", settings=TRAY_ON, name="xembed") as d:
             window = self.start(d)
             icon = self.minimise_to_tray(d, window)
+            d.screenshot("xembed-in-tray")
             d.click_icon(icon)
             d.wait_shown(window)
             d.screenshot("xembed-restored")
