@@ -11,6 +11,8 @@ packages=(
   fonts-league-spartan fonts-wqy-microhei
   clang-format
   dpkg-dev file
+  # the packages: manual pages, and the checks of the packages and their metadata
+  scdoc lintian desktop-file-utils appstream man-db
   # session buses for the D-Bus tests, a virtual X server for screenshots
   dbus xvfb xauth
   # the end-to-end desktop: window manager, XEmbed tray, input, screenshots, the harness's Python

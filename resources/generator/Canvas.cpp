@@ -72,6 +72,10 @@ bool SaveBoth(const QString& path, QSize logical, const std::function<void(QPain
     return one && two;
 }
 
+bool SaveOne(const QString& path, QSize size, const std::function<void(QPainter&)>& paint) {
+    return Save(Draw(size, 1.0, paint), path);
+}
+
 void LoadFonts() {
     LatinFamily = AddFont(GLIMRA_FONT_DIR "/LeagueSpartan-Bold.otf", "Sans Serif");
     ChineseFamily = AddFont(GLIMRA_CJK_FONT, "WenQuanYi Micro Hei");

@@ -5,6 +5,8 @@
 #include <QLinearGradient>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace skin {
 
 void PaintIcon(QPainter& p, int size) {
@@ -35,7 +37,8 @@ void PaintIcon(QPainter& p, int size) {
 
     p.setBrush(QColor(0x1C, 0x1E, 0x22));
     p.drawEllipse(c, 14, 14);
-    QPen power(palette::Accent, 3, Qt::SolidLine, Qt::RoundCap);
+    // At least 1.25 pixels wide, so the sign still reads in a 16-pixel panel icon.
+    QPen power(palette::Accent, std::max<qreal>(3, 1.25 / s), Qt::SolidLine, Qt::RoundCap);
     p.setPen(power);
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(c.x() - 7, c.y() - 6, 14, 14), 120 * 16, 300 * 16);

@@ -41,6 +41,8 @@ QImage Draw(QSize logical, qreal scale, const std::function<void(QPainter&)>& pa
 
 // Writes the picture as path (scale 1) and as path with "@2x" before ".png" (scale 2).
 bool SaveBoth(const QString& path, QSize logical, const std::function<void(QPainter&)>& paint);
+// Writes the picture once, at scale 1.
+bool SaveOne(const QString& path, QSize size, const std::function<void(QPainter&)>& paint);
 
 // Fonts by role. Latin text uses the program's own League Spartan faces; Chinese text uses
 // WenQuanYi Micro Hei, so the packs carry real glyphs whatever the build machine's defaults.
