@@ -49,6 +49,8 @@ fresh() {
     mkdir -p "$root/debs"
     cp "$debs"/*.deb "$root/debs/"
     chroot "$root" useradd -m -s /bin/bash tester
+    # The runtime folder a login would give the user.
+    chroot "$root" sh -c 'install -d -o tester -g tester -m 700 /run/user/$(id -u tester)'
     chroot "$root" apt-get update -q >/dev/null
     dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Package}\n' | sort >"$root/before.list"
 }
@@ -73,7 +75,7 @@ install() {
 as_user() {
     local root=$1
     shift
-    chroot "$root" su - tester -c "$*"
+    chroot "$root" su - tester -c "export XDG_RUNTIME_DIR=/run/user/\$(id -u); $*"
 }
 
 ctl() {
@@ -86,7 +88,7 @@ ctl() {
     as_user "$root" "glimractl --help" >/dev/null || fail "glimractl --help did not run"
     as_user "$root" "glimractl --version"
     set +e
-    as_user "$root" "XDG_RUNTIME_DIR=/tmp glimractl status"
+    as_user "$root" "glimractl status"
     status=$?
     set -e
     [ "$status" -eq 1 ] || fail "glimractl status without a controller ended with $status"
@@ -104,7 +106,7 @@ utility() {
     chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
         xvfb xauth x11-utils >/dev/null
     set +e
-    as_user "$root" "XDG_RUNTIME_DIR=/tmp xvfb-run -a -s '-screen 0 1280x800x24' sh -c \
+    as_user "$root" "xvfb-run -a -s '-screen 0 1280x800x24' sh -c \
         'glimra-utility & sleep 10; xwininfo -root -tree >/tmp/windows.txt; kill \$!; wait \$!'" \
         >"$root/window.log" 2>&1
     status=$?
@@ -123,7 +125,7 @@ sim() {
     as_user "$root" "mkdir -p /tmp/sim && (setsid glimra-sim --dir /tmp/sim >/tmp/sim.log 2>&1 &
         echo \$! >/tmp/sim.pid) && sleep 2 && cat /tmp/sim.log"
     install "$root" glimractl
-    as_user "$root" "GLIMRA_SIM_DIR=/tmp/sim XDG_RUNTIME_DIR=/tmp glimractl status" ||
+    as_user "$root" "GLIMRA_SIM_DIR=/tmp/sim glimractl status" ||
         fail "glimractl did not find the simulated controller"
     as_user "$root" "kill \$(cat /tmp/sim.pid)"
 }

@@ -17,6 +17,9 @@ packages=(
   dbus xvfb xauth
   # the end-to-end desktop: window manager, XEmbed tray, input, screenshots, the harness's Python
   openbox trayer xdotool imagemagick x11-utils python3 python3-xlib python3-dbus python3-gi
+  # screen readers' plumbing for the accessibility end-to-end test: the accessibility bus and an
+  # AT-SPI client library
+  at-spi2-core python3-pyatspi
 )
 missing=()
 for p in "${packages[@]}"; do

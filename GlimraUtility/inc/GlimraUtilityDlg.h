@@ -5,6 +5,7 @@
 #include "Ostrel.h"
 #include "Protocol/CommManager.h"
 #include "Widgets/BkDialog.h"
+#include "Widgets/BrightnessPicture.h"
 #include "Widgets/Button.h"
 #include "Widgets/ColorPlate.h"
 #include "Widgets/Graph.h"
@@ -20,6 +21,7 @@
 #include <memory>
 
 class QLabel;
+class AccessibleGroup;
 class KeyboardProxy;
 class SettingsMenu;
 class SystemMenu;
@@ -119,7 +121,7 @@ public:
     CGraph* CpuTemperatureGraph() const { return cpuTemperatureGraph_; }
     QLabel* VersionLabel() const { return version_; }
     QLabel* NotFoundLabel() const { return notFound_; }
-    QLabel* BrightnessPicture() const { return brightness_; }
+    CBrightnessPicture* BrightnessPicture() const { return brightness_; }
     // Bitmap resource the brightness picture shows.
     int BrightnessBitmapId() const { return brightnessBitmapId_; }
     SettingsMenu& Settings() const { return *settingsMenu_; }
@@ -168,6 +170,11 @@ private:
     void ApplyTexts();
     void ApplyAccessibleNames();
     void SetUpKeyboard();
+    // The lighting modes and the swatches as named groups for assistive technology.
+    void SetUpAccessibleGroups();
+    void ReleaseAccessibleGroups();
+    // The swatch stand-ins tell which swatch the plate shows selected.
+    void ShowSelectedSwatch();
     void PlaceControl(QWidget* control, int x, int y);
     void SetUpButton(Button* button, const QString& skin, OnClickListener* listener);
 
@@ -181,6 +188,7 @@ private:
     void EnableLightingControls(bool enable);
     void ShowEnabledControls();
     void ShowBrightnessLevel();
+    void ShowBrightnessBitmap(int bitmapId);
 
     fw::LRESULT OnCommand(fw::WPARAM wParam);
     fw::LRESULT OnSysCommand(fw::WPARAM wParam, fw::LPARAM lParam);
@@ -214,7 +222,7 @@ private:
     CGraph* gpuTemperatureGraph_ = nullptr;
     CGraph* cpuTemperatureGraph_ = nullptr;
     QLabel* notFound_ = nullptr;
-    QLabel* brightness_ = nullptr;
+    CBrightnessPicture* brightness_ = nullptr;
     std::unique_ptr<SettingsMenu> settingsMenu_;
     std::unique_ptr<SystemMenu> systemMenu_;
     // Holds no threads here; Exit raises its stop flag all the same.
@@ -239,6 +247,9 @@ private:
     bool exiting_ = false;
     // Keyboard and screen-reader stand-ins for the swatches (the plate itself is the switch).
     std::array<KeyboardProxy*, 8> swatchProxies_{};
+    // Owned by the accessibility registry, released with the window's widget.
+    AccessibleGroup* modeAccessGroup_ = nullptr;
+    AccessibleGroup* swatchAccessGroup_ = nullptr;
     std::unique_ptr<UtilityBus> bus_;
     // Declared last, so it goes first: the link closes before anything it reports to.
     CommManager commManager_;

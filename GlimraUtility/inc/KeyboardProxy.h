@@ -7,8 +7,9 @@
 
 // A keyboard and screen-reader stand-in for a part of a control that the mouse hits by
 // position (the colour plate's swatches): Tab reaches it, Space presses
-// it, and it tells assistive technology its name. It lets every mouse event through and draws
-// only a focus frame while the keyboard has put it in focus, so the skin looks as before.
+// it, and it tells assistive technology its name and whether it is the selected one (checked,
+// which only its owner sets: a press does not toggle it). It lets every mouse event through and
+// draws only a focus frame while the keyboard has put it in focus, so the skin looks as before.
 class KeyboardProxy : public QAbstractButton {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ public:
     static void PlaceOverPlate(const std::array<KeyboardProxy*, 8>& proxies, const QRect& plate);
 
 protected:
+    void nextCheckState() override {}
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

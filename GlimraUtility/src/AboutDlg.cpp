@@ -1,39 +1,13 @@
 #include "AboutDlg.h"
 
+#include "StaticTextFit.h"
+
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
-
-#include <algorithm>
-#include <vector>
-
-namespace {
-
-// The desktop's fonts are wider than the ones the template was measured for, so the line with
-// the link would cut its texts: each piece of that line gets the width its text needs, and the
-// pieces after it move along, keeping the template's gaps.
-void FitLinkLine(QWidget* dialog, QWidget* link) {
-    std::vector<QWidget*> line;
-    const int middle = link->geometry().center().y();
-    for (QWidget* child : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if ((child == link || qobject_cast<QLabel*>(child)) && child->geometry().top() <= middle &&
-            child->geometry().bottom() >= middle)
-            line.push_back(child);
-    }
-    std::sort(line.begin(), line.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
-    int shift = 0; // how far the pieces so far have grown
-    for (QWidget* piece : line) {
-        const QRect r = piece->geometry();
-        const int width = std::max(r.width(), piece->sizeHint().width());
-        piece->setGeometry(r.left() + shift, r.top(), width, r.height());
-        shift += width - r.width();
-    }
-}
-
-} // namespace
 
 CAboutDlg::CAboutDlg(fw::Dialog* parent) : fw::Dialog(IDD, parent) {
     // The link is a button that looks like a link: Tab reaches it, Enter and Space press it,
@@ -91,7 +65,7 @@ bool CAboutDlg::OnInitDialog() {
         palette.setColor(QPalette::Base, palette.color(QPalette::Window));
         edit->setPalette(palette);
     }
-    if (QWidget* link = GetDlgItem(IDC_LINK))
-        FitLinkLine(Widget(), link);
+    // The desktop's fonts are wider than the ones the template was measured for.
+    FitStaticTexts(Widget());
     return true;
 }

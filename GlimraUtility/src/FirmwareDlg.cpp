@@ -4,6 +4,7 @@
 #include "Framework/MessageBox.h"
 #include "Protocol/CommManager.h"
 #include "Protocol/CommMessages.h"
+#include "StaticTextFit.h"
 #include "Task/FirmwareFileInfo.h"
 
 #include <QDialog>
@@ -99,6 +100,10 @@ fw::LRESULT FirmwareDlg::OnTimer(fw::WPARAM id) {
             connection_->Open(connection_->CurrentIndex());
             if (connection_->IsConnected()) {
                 KillTimer(ReconnectTimer);
+                // The bar starts empty and its figure at nought, not at the template's text.
+                if (QProgressBar* bar = Progress())
+                    bar->setValue(0);
+                SetPercent(0);
                 ShowStatus(false);
                 // Cutting the power in the middle of the image could leave the controller
                 // without a firmware: no sleep or shutdown until the blocks are written.
@@ -131,6 +136,7 @@ fw::LRESULT FirmwareDlg::OnFirmwareNotify(fw::WPARAM step, fw::LPARAM lParam) {
         if (QLabel* size = Label(IDC_FILE_SIZE))
             size->setText(info->size + QLatin1Char(' ') + LoadText(IDS_BYTE));
         SetPercent(0);
+        FitStaticTexts(Widget());
         break;
     }
     case FirmwareManager::StepProgress:
@@ -181,6 +187,8 @@ void FirmwareDlg::ShowStatus(bool status) {
 void FirmwareDlg::SetStatus(const QString& text) {
     if (QLabel* line = Label(IDC_STATUS))
         line->setText(text);
+    // The template's widths were made for other fonts: no message is cut short.
+    FitStaticTexts(Widget());
 }
 
 void FirmwareDlg::SetPercent(int percent) {

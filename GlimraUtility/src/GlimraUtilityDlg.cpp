@@ -1,6 +1,7 @@
 #include "GlimraUtilityDlg.h"
 
 #include "AboutDlg.h"
+#include "Access/SkinAccessibility.h"
 #include "App/CTavrelLibApp.h"
 #include "App/LoadText.h"
 #include "App/LogFile.h"
@@ -29,6 +30,7 @@ constexpr int kFadeOutMs = 1500;
 
 GlimraUtilityDlg::GlimraUtilityDlg(fw::Dialog* parent)
     : BkDialog(IDD, parent), appIcon_(fw::Resources::LoadIcon(128)) {
+    InstallSkinAccessibility();
     BindControls();
 
     OnMessage(fw::WM_COMMAND, [this](fw::WPARAM wParam, fw::LPARAM) { return OnCommand(wParam); });
@@ -54,6 +56,7 @@ GlimraUtilityDlg::GlimraUtilityDlg(fw::Dialog* parent)
 GlimraUtilityDlg::~GlimraUtilityDlg() {
     // The link goes first, so no request or notification reaches a window being taken apart.
     commManager_.Close();
+    ReleaseAccessibleGroups();
 }
 
 bool GlimraUtilityDlg::OnInitDialog() {

@@ -1,8 +1,11 @@
 #include "GlimraUtilityDlg.h"
 
+#include "Access/AccessibleGroup.h"
 #include "App/CTavrelLibApp.h"
 #include "KeyboardProxy.h"
+#include "Widgets/BrightnessPicture.h"
 
+#include <QAccessible>
 #include <QLabel>
 
 // Names that a screen reader says for each control, in both languages. The skin draws these
@@ -22,6 +25,8 @@ struct Names {
     const char* settings;
     const char* brightness; // followed by the level
     const char* version;
+    const char* modeGroup;
+    const char* swatchGroup;
 };
 
 const Names kEnglish = {
@@ -36,6 +41,8 @@ const Names kEnglish = {
     "Settings",
     "Brightness level %1 of 8",
     "Firmware version",
+    "Lighting mode",
+    "Color",
 };
 
 const Names kChinese = {
@@ -50,6 +57,8 @@ const Names kChinese = {
     "设置",
     "亮度等级 %1/8",
     "固件版本",
+    "灯光模式",
+    "颜色",
 };
 
 const Names& NamesForLanguage() {
@@ -77,25 +86,49 @@ void GlimraUtilityDlg::ApplyAccessibleNames() {
     Name(close_, names.close);
     Name(min_, names.minimize);
     Name(setting_, names.settings);
-    Name(version_, names.version);
+    // The label's own text ("V 1.0.2") is what it says; the description says what it is.
+    if (version_)
+        version_->setAccessibleDescription(QString::fromUtf8(names.version));
     if (brightness_) {
-        const unsigned level = lighting_ ? lighting_->View().level : 8;
-        brightness_->setAccessibleName(QString::fromUtf8(names.brightness).arg(level));
+        brightness_->setAccessibleName(
+            QString::fromUtf8(names.brightness).arg(brightness_->Level()));
     }
+    if (modeAccessGroup_)
+        modeAccessGroup_->SetName(QString::fromUtf8(names.modeGroup));
+    if (swatchAccessGroup_)
+        swatchAccessGroup_->SetName(QString::fromUtf8(names.swatchGroup));
 }
 
 void GlimraUtilityDlg::SetUpKeyboard() {
-    // Tab walks the window as the eye does: the title buttons, the plate, brightness, modes.
-    // The skinned buttons and the plate (its centre switch) take Space themselves.
-    std::vector<QWidget*> order = {setting_, min_, close_};
+    // Tab walks the window as the eye reads it: the title buttons, then the panels from left
+    // to right (brightness, the plate's swatches round from the upper left and its switch, the
+    // modes from the top), then Default. The skinned buttons and the plate take Space
+    // themselves.
+    std::vector<QWidget*> order = {setting_, min_, close_, decrease_, increase_};
     for (KeyboardProxy* proxy : swatchProxies_)
         order.push_back(proxy);
     order.push_back(colorPlate_);
-    order.push_back(decrease_);
-    order.push_back(increase_);
     for (Button* button : modeButtons_)
         order.push_back(button);
     order.push_back(default_);
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void GlimraUtilityDlg::SetUpAccessibleGroups() {
+    modeAccessGroup_ = new AccessibleGroup(Widget(), {modeButtons_.begin(), modeButtons_.end()});
+    swatchAccessGroup_ =
+        new AccessibleGroup(Widget(), {swatchProxies_.begin(), swatchProxies_.end()});
+    QAccessible::registerAccessibleInterface(modeAccessGroup_);
+    QAccessible::registerAccessibleInterface(swatchAccessGroup_);
+    // The groups name controls of this widget: they go with it.
+    connect(Widget(), &QObject::destroyed, this, [this] { ReleaseAccessibleGroups(); });
+}
+
+void GlimraUtilityDlg::ReleaseAccessibleGroups() {
+    for (AccessibleGroup** group : {&modeAccessGroup_, &swatchAccessGroup_}) {
+        if (*group)
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(*group));
+        *group = nullptr;
+    }
 }

@@ -8,6 +8,7 @@
 #include "KeyboardProxy.h"
 #include "SettingsMenu.h"
 #include "SystemMenu.h"
+#include "Widgets/BrightnessPicture.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -76,6 +77,10 @@ void GlimraUtilityDlg::BindControls() {
     SubclassButton(IDC_MIN, &min_);
     SubclassButton(IDC_SETTING, &setting_);
     SubclassButton(IDC_DEFAULT, &default_);
+    SetControlFactory(IDC_BRIGHTNESS, [this](const fw::DialogControl&, QWidget* parent) {
+        brightness_ = new CBrightnessPicture(parent);
+        return brightness_;
+    });
     for (auto [id, slot] : {std::pair{IDC_FAN_SPEED_GRAPH, &fanSpeedGraph_},
                             std::pair{IDC_GPU_TEMPERATURE_GRAPH, &gpuTemperatureGraph_},
                             std::pair{IDC_CPU_TEMPERATURE_GRAPH, &cpuTemperatureGraph_}}) {
@@ -99,7 +104,6 @@ void GlimraUtilityDlg::SetUpButton(Button* button, const QString& skin, OnClickL
 void GlimraUtilityDlg::LayOutControls() {
     version_ = qobject_cast<QLabel*>(GetDlgItem(IDC_VERSION));
     notFound_ = qobject_cast<QLabel*>(GetDlgItem(IDC_NOT_FOUND));
-    brightness_ = qobject_cast<QLabel*>(GetDlgItem(IDC_BRIGHTNESS));
 
     version_->setText(QString());
     version_->setGeometry(kVersionRect);
@@ -177,6 +181,7 @@ void GlimraUtilityDlg::LayOutControls() {
     }
     KeyboardProxy::PlaceOverPlate(swatchProxies_, colorPlate_->geometry());
     SetUpKeyboard();
+    SetUpAccessibleGroups();
     ApplyTexts();
 }
 

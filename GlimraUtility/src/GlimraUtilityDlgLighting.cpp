@@ -3,6 +3,7 @@
 #include "Control/LightingModeTable.h"
 #include "Framework/Resources.h"
 #include "KeyboardProxy.h"
+#include "Widgets/BrightnessPicture.h"
 
 #include <QLabel>
 
@@ -17,6 +18,7 @@ void GlimraUtilityDlg::RefreshFromController() {
     const LightingView& view = lighting_->View();
     version_->setText(view.versionText);
     colorPlate_->SetSelectedIndex(view.swatch);
+    ShowSelectedSwatch();
     colorPlate_->SetOn(view.on);
     ShowBrightnessLevel();
     modeGroup_.SelectIndex(view.modeIndex);
@@ -44,10 +46,22 @@ void GlimraUtilityDlg::ShowEnabledControls() {
         if (proxy)
             proxy->setEnabled(enable);
     }
+    // Without a controller there is no level to show; a lit column would claim one. The next
+    // refresh shows the controller's level again.
+    if (!enable)
+        ShowBrightnessBitmap(LightingView::NoLevelBitmap);
 }
 
 void GlimraUtilityDlg::SelectSwatch(int swatch) {
     lighting_->SelectSwatch(swatch);
+    ShowSelectedSwatch();
+}
+
+void GlimraUtilityDlg::ShowSelectedSwatch() {
+    for (std::size_t i = 0; i < swatchProxies_.size(); ++i) {
+        if (swatchProxies_[i])
+            swatchProxies_[i]->setChecked(colorPlate_->SelectedIndex() == static_cast<int>(i) + 1);
+    }
 }
 
 void GlimraUtilityDlg::ToggleEnable(bool on) {
@@ -60,7 +74,12 @@ void GlimraUtilityDlg::StepBrightness(bool up) {
 }
 
 void GlimraUtilityDlg::ShowBrightnessLevel() {
-    brightnessBitmapId_ = lighting_->View().BrightnessBitmap();
+    ShowBrightnessBitmap(lighting_->View().BrightnessBitmap());
+}
+
+void GlimraUtilityDlg::ShowBrightnessBitmap(int bitmapId) {
+    brightnessBitmapId_ = bitmapId;
+    brightness_->SetLevel(bitmapId - LightingView::NoLevelBitmap);
     brightness_->setAlignment(Qt::AlignCenter);
     brightness_->setPixmap(
         QPixmap::fromImage(fw::Resources::LoadBitmap(static_cast<unsigned>(brightnessBitmapId_))));

@@ -10,6 +10,7 @@ KeyboardProxy::KeyboardProxy(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::TabFocus);
+    setCheckable(true);
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (action_)
             action_();

@@ -71,17 +71,19 @@ void Setting(QPainter& p, Look look) {
     p.drawPath(gear.subtracted(hole));
 }
 
-// Plus and Minus: a round button with a ring that lights up in the accent colour on hover.
+// Plus and Minus: a round button in the accent colour, brighter on hover. The colour is what
+// the button's grey matrix takes away when it is disabled, so the two looks differ at a glance.
 void Round(QPainter& p, Look look, bool plus) {
+    const bool hover = look == Look::Hover;
     const QPointF c(13.5, 13.5);
     QLinearGradient fill(0, 1, 0, 26);
-    fill.setColorAt(0, look == Look::Hover ? QColor(0x3A, 0x3E, 0x46) : QColor(0x33, 0x36, 0x3D));
-    fill.setColorAt(1, look == Look::Hover ? QColor(0x26, 0x29, 0x2F) : palette::ControlFill);
-    p.setPen(QPen(look == Look::Hover ? palette::Accent : palette::ControlEdge, 1.5));
+    fill.setColorAt(0, hover ? QColor(0x2C, 0x55, 0x5E) : QColor(0x23, 0x43, 0x4A));
+    fill.setColorAt(1, hover ? QColor(0x1E, 0x3B, 0x42) : QColor(0x18, 0x2C, 0x31));
+    p.setPen(QPen(hover ? palette::AccentBright : palette::Accent, 1.5));
     p.setBrush(fill);
     p.drawEllipse(c, 12, 12);
-    p.setPen(QPen(look == Look::Hover ? QColor(Qt::white) : QColor(0xD0, 0xD3, 0xD8), 2,
-                  Qt::SolidLine, Qt::RoundCap));
+    p.setPen(
+        QPen(hover ? QColor(Qt::white) : palette::AccentBright, 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(c.x() - 5, c.y()), QPointF(c.x() + 5, c.y()));
     if (plus)
         p.drawLine(QPointF(c.x(), c.y() - 5), QPointF(c.x(), c.y() + 5));
@@ -138,13 +140,15 @@ void ModeButton(QPainter& p, Mode mode) {
     }
 }
 
-// Default: a light pill, so that the button's dark grey caption reads well on it.
+// Default: a light pill tinted with the accent, so that the button's dark grey caption reads
+// well on it and the grey disabled look is plainly another.
 void DefaultButton(QPainter& p, Look look) {
+    const bool hover = look == Look::Hover;
     const QRectF r(0.5, 0.5, DefaultSize.width() - 1, DefaultSize.height() - 1);
     QLinearGradient fill(0, 0, 0, DefaultSize.height());
-    fill.setColorAt(0, look == Look::Hover ? QColor(0xFA, 0xFB, 0xFC) : QColor(0xE2, 0xE4, 0xE7));
-    fill.setColorAt(1, look == Look::Hover ? QColor(0xDC, 0xE0, 0xE4) : QColor(0xC4, 0xC7, 0xCC));
-    p.setPen(QPen(look == Look::Hover ? palette::Accent : QColor(0x8E, 0x92, 0x99), 1));
+    fill.setColorAt(0, hover ? QColor(0xE4, 0xF9, 0xFB) : QColor(0xC6, 0xEE, 0xF3));
+    fill.setColorAt(1, hover ? QColor(0xA6, 0xE4, 0xEC) : QColor(0x86, 0xD2, 0xDD));
+    p.setPen(QPen(hover ? palette::AccentBright : palette::Accent, 1));
     p.setBrush(fill);
     p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
     // A highlight along the top edge.

@@ -1,4 +1,5 @@
 #include "AboutDlg.h"
+#include "CutTexts.h"
 
 #include "Framework/ResourcePack.h"
 #include "Framework/Resources.h"
@@ -174,6 +175,30 @@ TEST_F(AboutDlgTest, OkAndEscapeEndItAndEachOpeningStartsAfresh) {
         });
         EXPECT_EQ(result, c.expected);
         EXPECT_EQ(text.split(QLatin1Char('\n')), kSteps);
+    }
+}
+
+// Every static text is whole in both languages, with the program's fonts: the dialog makes room
+// for texts that need more than the template gave them.
+TEST_F(AboutDlgTest, NoStaticTextIsCutInEitherLanguage) {
+    for (bool chinese : {false, true}) {
+        SCOPED_TRACE(chinese ? "zh_CN" : "en_US");
+        if (chinese)
+            LoadChinesePack();
+        CAboutDlg dlg;
+        QStringList cut;
+        int labels = 0;
+        Run(dlg, [&](CAboutDlg& d) {
+            cut = CutTexts(d.Widget());
+            labels = static_cast<int>(d.Widget()->findChildren<QLabel*>().size());
+            const QString folder = qEnvironmentVariable("GLIMRA_SCREENSHOT_DIR");
+            if (!folder.isEmpty())
+                d.Widget()->grab().save(
+                    QStringLiteral("%1/help-%2.png").arg(folder, chinese ? "zh_CN" : "en_US"));
+            d.EndDialog(fw::IDOK);
+        });
+        EXPECT_GE(labels, 8);
+        EXPECT_TRUE(cut.isEmpty()) << cut.join(QLatin1Char('\n')).toStdString();
     }
 }
 

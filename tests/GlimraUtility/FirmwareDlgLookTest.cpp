@@ -1,3 +1,4 @@
+#include "CutTexts.h"
 #include "FirmwareDialogFixture.h"
 
 #include <QImage>
@@ -19,10 +20,11 @@ protected:
         QString state;
         QImage image;
         ObservedFirmwareDlg::Shown shown;
+        QStringList cut; // texts on show that cannot be read whole
     };
 
     void Take(const ObservedFirmwareDlg& dlg, const QString& state) {
-        grabs.push_back({state, dlg.Widget()->grab().toImage(), dlg.Now()});
+        grabs.push_back({state, dlg.Widget()->grab().toImage(), dlg.Now(), CutTexts(dlg.Widget())});
     }
 
     void SaveAll() const {
@@ -97,6 +99,10 @@ TEST_P(FirmwareDlgLookTest, EachStateShowsItsLines) {
     failing.DoModal();
     ASSERT_EQ(grabs.size(), 4u);
     ExpectTitleLine(grabs[3], failing);
+    // Every text is whole in every state, with the program's fonts.
+    for (const Grab& g : grabs)
+        EXPECT_TRUE(g.cut.isEmpty())
+            << g.state.toStdString() << ": " << g.cut.join(QStringLiteral("; ")).toStdString();
     EXPECT_TRUE(grabs[3].shown.statusVisible);
     EXPECT_EQ(grabs[3].shown.status, GetParam() ? QStringLiteral("重新连接失败！")
                                                 : QStringLiteral("Reconnecting failed!"));

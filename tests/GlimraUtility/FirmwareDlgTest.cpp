@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using FirmwareDlgTest = FirmwareDialogFixture;
@@ -36,6 +38,14 @@ TEST_P(FirmwareDlgLanguageTest, AThousandByteImageIsFlashedWithItsProgressAndRes
 
     EXPECT_EQ(dlg.Percentages(),
               (std::vector<QString>{"0%", "13%", "26%", "39%", "52%", "64%", "77%", "100%"}));
+    // The bar appears at the tick that finds the controller, before the transfer reports: it
+    // starts empty beside "0%".
+    const auto appeared = std::find_if(dlg.shown.begin(), dlg.shown.end(),
+                                       [](const auto& s) { return s.progressVisible; });
+    ASSERT_NE(appeared, dlg.shown.end());
+    EXPECT_EQ(appeared->msg, fw::WM_TIMER);
+    EXPECT_EQ(appeared->percent, QStringLiteral("0%"));
+    EXPECT_EQ(appeared->progress, 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QString::fromUtf8(c.success));
     EXPECT_EQ(boxes[0].caption, QString::fromUtf8(c.notice));

@@ -2,10 +2,12 @@
 #include "TempFolder.h"
 #include "Widgets/AP_FontInstaller.h"
 
+#include "Framework/Drawing/Fonts.h"
 #include "Framework/ResourcePack.h"
 #include "Framework/Resources.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -13,6 +15,8 @@
 #include <QTextLayout>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -95,6 +99,9 @@ TEST_F(FontInstallerTest, InstallingWritesEachResourceUnderItsRegisteredName) {
 
     EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Gotham"))).family(),
               QStringLiteral("League Spartan"));
+    // The widgets ask for it through the drawing kit, which must not take it for unknown.
+    EXPECT_EQ(QFontInfo(fw::BoldFont(QStringLiteral("Gotham"), 7, fw::FontUnit::Point)).family(),
+              QStringLiteral("League Spartan"));
     QFont sans;
     sans.setStyleHint(QFont::SansSerif);
     sans.setFamily(QStringLiteral("Sans Serif"));
@@ -104,6 +111,39 @@ TEST_F(FontInstallerTest, InstallingWritesEachResourceUnderItsRegisteredName) {
               QStringList{QStringLiteral("wenquanyi micro hei")});
     EXPECT_EQ(DrawnFamilies(QFont(QStringLiteral("Gotham")), QStringLiteral("DEFAULT")),
               QStringList{QStringLiteral("league spartan")});
+}
+
+// Other programs may have the font files mapped: a start that finds the same bytes leaves the
+// file alone, and one that finds other bytes puts a new file in its place instead of rewriting
+// the one that is there.
+TEST_F(FontInstallerTest, FontFilesAreReplacedWholeAndOnlyWhenTheyDiffer) {
+    const auto install = [] {
+        CAP_FontInstaller installer;
+        installer.AddFont(QStringLiteral("Gotham-Black"), 1028, QStringLiteral("FONTS"));
+        installer.InstallFonts();
+        return installer.Fonts()[0]->installed;
+    };
+    const auto identity = [&] {
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(Fonts() + "Gotham-Black.ttf").constData(), &st), 0);
+        return std::pair{st.st_ino, st.st_mtim.tv_nsec + st.st_mtim.tv_sec * 1000000000LL};
+    };
+    const QByteArray font = fw::Resources::LoadRaw("FONTS", 1028);
+    ASSERT_TRUE(install());
+    const auto first = identity();
+    ASSERT_TRUE(install());
+    EXPECT_EQ(identity(), first);
+
+    // Another version of the file, kept open as a program that maps it would.
+    data.Write(QStringLiteral("fonts/Gotham-Black.ttf"), "an older face");
+    QFile held(Fonts() + "Gotham-Black.ttf");
+    ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+    const auto older = identity();
+    ASSERT_TRUE(install());
+    EXPECT_NE(identity().first, older.first);
+    EXPECT_EQ(data.Read("fonts/Gotham-Black.ttf"), font);
+    EXPECT_EQ(held.readAll(), QByteArray("an older face"));
+    EXPECT_EQ(Written(), QStringList{"Gotham-Black.ttf"});
 }
 
 // The presence test is an exact family match; a present family is neither written nor added.

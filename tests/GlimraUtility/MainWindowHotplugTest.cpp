@@ -107,6 +107,8 @@ TEST_F(MainWindowHotplugTest, PluggingInFillsTheControlsAndUnpluggingDisablesThe
         simulator->Unplug();
         ASSERT_TRUE(DispatchUntil([&] { return !dlg.IsConnected(); }));
         ExpectLightingControls(dlg, false);
+        // No controller, no level: the column shows no lit dot until the controller is back.
+        EXPECT_EQ(dlg.BrightnessBitmapId(), LightingView::NoLevelBitmap);
 
         simulator->Plug();
         ASSERT_TRUE(WaitConnected(dlg));

@@ -1,6 +1,11 @@
+#include "Framework/Drawing/Fonts.h"
 #include "MainWindowFixture.h"
+#include "Widgets/AP_FontInstaller.h"
 
+#include <QFontInfo>
 #include <QLabel>
+
+#include <cmath>
 
 namespace {
 
@@ -13,6 +18,18 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         StartApp(QByteArray("[Settings]\nLanguage=") + GetParam() + "\n");
+        // The program's own fonts, as its start-up installs them, into a folder of the test's.
+        const bool hadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        const QByteArray data = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dir.File("data").toLocal8Bit());
+        CAP_FontInstaller fonts;
+        fonts.AddFont(QStringLiteral("Camelot MF"), 1042, QStringLiteral("FONTS"))
+            .AddFont(QStringLiteral("Gotham-Black"), 1028, QStringLiteral("FONTS"));
+        fonts.InstallFonts();
+        if (hadData)
+            qputenv("XDG_DATA_HOME", data);
+        else
+            qunsetenv("XDG_DATA_HOME");
     }
 
     QImage Look(GlimraUtilityDlg& dlg, const QString& name) const {
@@ -22,6 +39,26 @@ protected:
             look.save(QStringLiteral("%1/main-window-%2-%3.png").arg(folder, GetParam(), name));
         return look;
     }
+
+    // Mean absolute difference of the red, green and blue channels over an area of two looks,
+    // as a fraction of full scale.
+    static double MeanDifference(const QImage& a, const QImage& b, const QRect& area) {
+        const qreal ratio = a.devicePixelRatio();
+        const QRect pixels(area.topLeft() * ratio, area.size() * ratio);
+        double sum = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+            for (int x = pixels.left(); x <= pixels.right(); ++x) {
+                const QColor p = a.pixelColor(x, y);
+                const QColor q = b.pixelColor(x, y);
+                sum += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                       std::abs(p.blue() - q.blue());
+            }
+        }
+        return sum / (3.0 * 255.0 * pixels.width() * pixels.height());
+    }
+
+    // Pixels of a lit dot of the brightness picture: near white.
+    static bool LitDot(QColor c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; }
 
     static int CountPixels(const QImage& image, const QRect& area,
                            const std::function<bool(QColor)>& match) {
@@ -43,20 +80,32 @@ TEST_P(MainWindowLookTest, NotConnectedConnectedAndEachMode) {
         ASSERT_EQ(alone.size(), QSize(800, 455) * alone.devicePixelRatio());
         // "Device not found!" in red at the label's place.
         const QRect label = dlg.NotFoundLabel()->geometry();
-        EXPECT_GT(CountPixels(alone, label,
-                              [](QColor c) {
-                                  return c.red() > 200 && c.green() < 80 && c.blue() < 80;
-                              }),
-                  10);
+        EXPECT_GT(
+            CountPixels(alone, label,
+                        [](QColor c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; }),
+            10);
+
+        // The plate's caption asks for "Gotham" and gets the face the installer mapped it to.
+        EXPECT_EQ(
+            QFontInfo(fw::BoldFont(QStringLiteral("Gotham"), 7, fw::FontUnit::Point)).family(),
+            QStringLiteral("League Spartan"));
+        // Without a controller no level is lit.
+        const QRect column = dlg.BrightnessPicture()->geometry();
+        EXPECT_EQ(CountPixels(alone, column, LitDot), 0);
 
         RunSim();
         ASSERT_TRUE(WaitConnected(dlg));
         const QImage connected = Look(dlg, QStringLiteral("connected"));
-        EXPECT_EQ(CountPixels(connected, label,
-                              [](QColor c) {
-                                  return c.red() > 200 && c.green() < 80 && c.blue() < 80;
-                              }),
-                  0);
+        EXPECT_GT(CountPixels(connected, column, LitDot), 50);
+        // The controls that wait for a controller look plainly different without one.
+        for (Button* button : {dlg.DefaultButton(), dlg.IncreaseButton(), dlg.DecreaseButton()}) {
+            EXPECT_GE(MeanDifference(alone, connected, button->geometry()), 0.045)
+                << button->accessibleName().toStdString();
+        }
+        EXPECT_EQ(
+            CountPixels(connected, label,
+                        [](QColor c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; }),
+            0);
         // The version in white.
         EXPECT_GT(CountPixels(connected, dlg.VersionLabel()->geometry(),
                               [](QColor c) { return c.lightness() > 245; }),

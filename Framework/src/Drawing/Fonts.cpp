@@ -6,7 +6,19 @@
 namespace fw {
 
 bool IsFontFamilyAvailable(const QString& family) {
-    return !family.isEmpty() && QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+    if (family.isEmpty())
+        return false;
+    const QStringList families = QFontDatabase::families();
+    if (families.contains(family, Qt::CaseInsensitive))
+        return true;
+    // A family the program maps to faces it carries (a substitution) is never listed itself,
+    // yet a font asking for it draws with those faces.
+    const QStringList substitutes = QFont::substitutes(family);
+    for (const QString& substitute : substitutes) {
+        if (families.contains(substitute, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
 }
 
 QFont BoldFont(const QString& family, qreal size, FontUnit unit) {

@@ -31,6 +31,16 @@ bool OwnerDrawButton::ShowsFocusFrame() const {
     return keyboardFocus_ && hasFocus();
 }
 
+void OwnerDrawButton::ClickInMiddle() {
+    const QPointF centre = QRectF(rect()).center();
+    QMouseEvent press(QEvent::MouseButtonPress, centre, mapToGlobal(centre), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    OnLButtonDown(&press);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, mapToGlobal(centre), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    OnLButtonUp(&release);
+}
+
 void OwnerDrawButton::OnCtlColor(QPainter&) {}
 void OwnerDrawButton::DrawItem(QPainter&) {}
 

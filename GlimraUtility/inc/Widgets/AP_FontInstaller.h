@@ -33,7 +33,8 @@ public:
     bool FindFont(const QString& name, FONT_DETAILS** record) const;
     // An exact, case-sensitive match among the families the system knows.
     static bool IsFontInstalled(const QString& name);
-    // Writes the resource of the current resource source to path (replacing a file there).
+    // Writes the resource of the current resource source to path: a file there with other
+    // contents is replaced by a rename, one with the same contents is left as it is.
     static bool ExtractFontResource(const QString& path, int resourceId, const QString& type);
 
     // What "Gotham" stands for after InstallFonts: the caption faces, then a Simplified

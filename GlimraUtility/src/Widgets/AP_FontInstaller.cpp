@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QSaveFile>
 
 namespace {
 
@@ -65,14 +66,23 @@ bool CAP_FontInstaller::ExtractFontResource(const QString& path, int resourceId,
     const QByteArray data = fw::Resources::LoadRaw(type, static_cast<unsigned>(resourceId));
     if (data.isEmpty())
         return false;
+    // Other programs on the desktop may have the file mapped: one that already holds these bytes
+    // is left alone, and a new one replaces it whole, by a rename, never by rewriting it.
+    QFile existing(path);
+    if (existing.size() == data.size() && existing.open(QIODevice::ReadOnly) &&
+        existing.readAll() == data)
+        return true;
+    existing.close();
     // The user's fonts folder need not exist yet.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    const bool written = file.write(data) == data.size();
-    file.close();
-    return written;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 bool CAP_FontInstaller::InstallFonts() {

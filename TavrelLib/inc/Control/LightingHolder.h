@@ -41,6 +41,15 @@ public:
     // on the holder's thread once it has ended, with whether the read-back answered.
     virtual void ClickDefault(std::function<void(bool answered)> done) = 0;
 
+    // Brings the brightness to this level (1-8) as steps of Increase and Decrease would. A holder
+    // that can show a level and send its colour in one go overrides it, so only one frame leaves.
+    virtual void StepToLevel(unsigned level) {
+        for (unsigned i = 0; i < 8 && View().brightnessEnabled && View().level < level; ++i)
+            ClickPlus();
+        for (unsigned i = 0; i < 8 && View().brightnessEnabled && View().level > level; ++i)
+            ClickMinus();
+    }
+
     // Shows and raises the holder's window; a holder without one does nothing.
     virtual void Activate() = 0;
 };

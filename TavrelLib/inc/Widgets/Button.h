@@ -88,6 +88,7 @@ private:
     void Compose(QImage& surface, const GdiPlusBitmap* image, const QString& caption,
                  const QPoint& offset, const fw::ColorMatrix* matrix, qreal ratio) const;
     const QImage& SurfaceToShow() const;
+    void ChangeState(int state);
 
     bool prepared_ = false;
     bool disabled_ = false;

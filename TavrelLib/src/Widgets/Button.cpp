@@ -7,6 +7,7 @@
 #include "Framework/Drawing/Surface.h"
 #include "Framework/Drawing/Text.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 namespace {
@@ -96,9 +97,21 @@ void Button::SetSelectable(bool selectable) {
 }
 
 void Button::SetState(int state) {
-    state_ = state == Selected && !selected_ ? Normal : state;
+    ChangeState(state == Selected && !selected_ ? Normal : state);
     disabled_ = state_ == Disabled;
     update();
+}
+
+void Button::ChangeState(int state) {
+    const bool wasSelected = state_ == Selected;
+    state_ = state;
+    // A screen reader shows a group member as checked: tell it when that changes.
+    if (wasSelected != (state_ == Selected) && QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void Button::SetText(const QString& normalCaption, const QString& selectedCaption) {
@@ -214,7 +227,7 @@ void Button::OnLButtonDown(QMouseEvent* event) {
 
 void Button::OnLButtonUp(QMouseEvent* event) {
     if (selectable_)
-        state_ = state_ == Normal ? Selected : Normal;
+        ChangeState(state_ == Normal ? Selected : Normal);
     pressed_ = false;
     update();
     BaseButton::OnLButtonUp(event);

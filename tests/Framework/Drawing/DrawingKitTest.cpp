@@ -8,8 +8,10 @@
 
 #include "TempFolder.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -196,6 +198,33 @@ TEST(FontsTest, BoldFontsByFamilyFallBackToSansSerif) {
     EXPECT_TRUE(points.bold());
     EXPECT_EQ(points.pointSizeF(), 7.0);
     EXPECT_EQ(points.family(), QFontInfo(fallback).family());
+}
+
+// A family that only a substitution names is drawn with the face it is mapped to, not with the
+// fallback; a substitution to a face nobody has still falls back.
+TEST(FontsTest, ASubstitutedFamilyDrawsWithTheFaceItIsMappedTo) {
+    const QString face = QFontInfo(fw::BoldFont(QString(), 16, fw::FontUnit::Pixel)).family();
+    // A family other than the fallback's, named plainly (not "Family [Foundry]").
+    QStringList other =
+        QFontDatabase::families().filter(QRegularExpression(QStringLiteral("^[^[]+$")));
+    other.removeAll(face);
+    ASSERT_FALSE(other.isEmpty());
+    const QString mapped = other.contains(QStringLiteral("League Spartan"))
+                               ? QStringLiteral("League Spartan")
+                               : other.front();
+    QFont::insertSubstitution(QStringLiteral("Mapped Family 5d21"), mapped);
+    QFont::insertSubstitution(QStringLiteral("Unmapped Family 5d21"),
+                              QStringLiteral("No Such Family 2b9f"));
+    EXPECT_TRUE(fw::IsFontFamilyAvailable(QStringLiteral("Mapped Family 5d21")));
+    EXPECT_FALSE(fw::IsFontFamilyAvailable(QStringLiteral("Unmapped Family 5d21")));
+    EXPECT_EQ(QFontInfo(fw::BoldFont(QStringLiteral("Mapped Family 5d21"), 7, fw::FontUnit::Point))
+                  .family(),
+              mapped);
+    EXPECT_EQ(
+        fw::BoldFont(QStringLiteral("Unmapped Family 5d21"), 7, fw::FontUnit::Point).styleHint(),
+        QFont::SansSerif);
+    QFont::removeSubstitutions(QStringLiteral("Mapped Family 5d21"));
+    QFont::removeSubstitutions(QStringLiteral("Unmapped Family 5d21"));
 }
 
 TEST(TextTest, CentredTextSitsInTheMiddleOfItsBox) {

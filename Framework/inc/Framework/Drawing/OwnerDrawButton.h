@@ -32,6 +32,10 @@ public:
     // Whether the keyboard focus frame is showing.
     bool ShowsFocusFrame() const;
 
+    // A left press and release in the middle of the button, through the same handlers as the
+    // mouse's: what a click means to the owner happens (assistive tools press buttons so).
+    void ClickInMiddle();
+
 protected:
     // Control-colour step, before every DrawItem.
     virtual void OnCtlColor(QPainter& painter);
