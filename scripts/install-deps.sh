@@ -25,8 +25,17 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Node.js runs the third-party OpenRGB SDK client of the end-to-end test; a machine may carry its
+# own build of it, so Debian's is only asked for when there is none.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# The OpenRGB SDK client from the npm registry, at the version the lock file names.
+client="$(dirname "$0")/../tests/openrgb-client"
+if [ ! -f "$client/node_modules/openrgb-sdk/package.json" ]; then
+  npm ci --prefix "$client" --no-audit --no-fund
 fi

@@ -15,7 +15,8 @@ if [ "${GLIMRA_SKIP_SANITIZERS:-0}" = 1 ]; then
     exit 0
 fi
 suites=(framework_tests tavrellib_tests simulator_tests)
-fuzz=(fuzz_packet_decode fuzz_report_descriptor fuzz_dialog_template fuzz_profile_file)
+fuzz=(fuzz_packet_decode fuzz_report_descriptor fuzz_dialog_template fuzz_profile_file
+      fuzz_openrgb_connection)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=second_deadlock_stack=1

@@ -7,6 +7,7 @@
 #include "CliFirmwareUpdate.h"
 #include "CliOutput.h"
 #include "CliRefusal.h"
+#include "CliService.h"
 #include "CliStatusReport.h"
 #include "Control/LightingActions.h"
 #include "Task/FirmwareImageCheck.h"
@@ -27,6 +28,8 @@ bool NeedsRefresh(Command command) {
 int CliCommandRunner::Run() {
     if (request_.command == Command::List)
         return List();
+    if (request_.command == Command::Serve)
+        return CliService(request_).Run();
 
     // The image is checked before the controller is touched: an empty file, a device or a FIFO
     // would restart it into its loader for nothing, or hang.

@@ -1,6 +1,6 @@
 #include "CliConnection.h"
 
-#include "Link/HidLayer.h"
+#include "Link/ControllerHeldElsewhere.h"
 #include "Link/TavrelUsbDev.h"
 
 #include <QThread>
@@ -35,17 +35,7 @@ bool CliConnection::WaitForTurn(const QDeadlineTimer& deadline) {
 }
 
 bool CliConnection::HeldElsewhere() {
-    // The link reports a held interface as opened and then never answers; a channel of our
-    // own, opened and closed the way the link opens, tells the two apart beforehand.
-    HidChannel probe;
-    HidChannelInit(&probe);
-    const HidInterfaceList list = HidListInterfaces();
-    const unsigned interfaces = HidCountInterfaces(list, VendorId, ProductId, 1);
-    const HidResult result =
-        HidOpen(&probe, list, VendorId, ProductId, manager_.UsbLink()->Serial(0).text, interfaces);
-    if (result == HID_SUCCESS)
-        HidClose(&probe);
-    return result == HID_ALREADY_OPEN;
+    return ControllerHeldElsewhere(*manager_.UsbLink(), VendorId, ProductId);
 }
 
 CliConnection::Result CliConnection::Connect(QDeadlineTimer deadline) {

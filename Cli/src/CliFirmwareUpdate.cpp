@@ -1,60 +1,18 @@
 #include "CliFirmwareUpdate.h"
 
 #include "CliExitCode.h"
+#include "CliInterrupt.h"
 #include "CliOutput.h"
 #include "Control/LightingActions.h"
 #include "Protocol/CommManager.h"
 #include "Protocol/CommMessages.h"
 #include "Task/FirmwareFileInfo.h"
 
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr std::uintptr_t ReconnectTimer = 0;
 constexpr std::uintptr_t ReturnTimer = 1;
 constexpr int BarWidth = 40;
-
-// Ctrl-C and SIGTERM during an update reach the event loop through this pipe, so the task is
-// cancelled between blocks rather than the process dying in the middle of one.
-int interruptPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = write(interruptPipe[1], &byte, 1);
-}
-
-// Routes SIGINT and SIGTERM into the pipe while it lives.
-class InterruptRoute {
-public:
-    InterruptRoute() {
-        if (interruptPipe[0] < 0 && pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-            return;
-        struct sigaction action = {};
-        action.sa_handler = OnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &oldInt_);
-        sigaction(SIGTERM, &action, &oldTerm_);
-        routed_ = true;
-    }
-    ~InterruptRoute() {
-        if (!routed_)
-            return;
-        sigaction(SIGINT, &oldInt_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-    InterruptRoute(const InterruptRoute&) = delete;
-    InterruptRoute& operator=(const InterruptRoute&) = delete;
-
-    bool Routed() const { return routed_; }
-
-private:
-    bool routed_ = false;
-    struct sigaction oldInt_ = {};
-    struct sigaction oldTerm_ = {};
-};
 
 } // namespace
 
@@ -68,11 +26,8 @@ CliFirmwareUpdate::CliFirmwareUpdate(CommManager& connection, const QString& fir
 }
 
 int CliFirmwareUpdate::Run() {
-    InterruptRoute route;
-    if (route.Routed()) {
-        interrupt_ = std::make_unique<QSocketNotifier>(interruptPipe[0], QSocketNotifier::Read);
-        QObject::connect(interrupt_.get(), &QSocketNotifier::activated, [this] { OnInterrupt(); });
-    }
+    // Ctrl-C and SIGTERM cancel between blocks rather than killing the process in one.
+    interrupt_ = std::make_unique<CliInterrupt>([this] { OnInterrupt(); });
     task_.Init(this, &connection_);
     // Only a request that reached the controller restarts it; anything else would leave us
     // waiting half a minute for a controller that was never told to go.
@@ -103,9 +58,6 @@ int CliFirmwareUpdate::Run() {
 }
 
 void CliFirmwareUpdate::OnInterrupt() {
-    char drained[16];
-    while (read(interruptPipe[0], drained, sizeof drained) > 0) {
-    }
     if (waiting_) {
         // The update is done; only the wait for its outcome is given up.
         StopWaiting(false, true);

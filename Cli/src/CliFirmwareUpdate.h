@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CliInterrupt.h"
 #include "Framework/SleepInhibitor.h"
 #include "Framework/Window.h"
 #include "Task/FirmwareManager.h"
@@ -7,7 +8,6 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QJsonObject>
-#include <QSocketNotifier>
 #include <QString>
 
 #include <memory>
@@ -64,5 +64,5 @@ private:
     bool waiting_ = false;  // looking for the controller after a successful update
     QDeadlineTimer returnDeadline_;
     QJsonObject outcome_;
-    std::unique_ptr<QSocketNotifier> interrupt_;
+    std::unique_ptr<CliInterrupt> interrupt_;
 };

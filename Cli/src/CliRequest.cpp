@@ -21,6 +21,7 @@ const std::map<QString, CommandWord>& Commands() {
         {"mode", {Command::Mode, true}},        {"on", {Command::On, false}},
         {"off", {Command::Off, false}},         {"default", {Command::Default, false}},
         {"recover", {Command::Recover, false}}, {"firmware", {Command::Firmware, true}},
+        {"serve", {Command::Serve, false}},
     };
     return commands;
 }
@@ -126,6 +127,8 @@ Commands:
   default            restore the controller's defaults and read them back
   recover            tell a controller left in its loader to start its firmware
   firmware FILE      update the controller's firmware with the image FILE
+  serve              hold the controller as a service until SIGTERM or Ctrl-C; the other
+                     commands then go through it (until a Glimra Utility window takes over)
 
 Options:
   --json             list, status, firmware: one JSON object on stdout
@@ -142,6 +145,6 @@ Exit status: 0 success (also a brightness step already at its limit, and an upda
 which the controller did not come back in time), 1 no controller found, 2 usage error or an
 image that cannot be sent, 3 the controller did not answer, a command did not reach it or the
 update failed, 4 permission denied on the device, 5 refused in the current mode, 6 the
-controller is in use by another program.
+controller is in use by another program (serve: a service already runs for this user).
 )");
 }

@@ -19,6 +19,7 @@ struct CliRequest {
         Default,
         Recover,
         Firmware,
+        Serve,
     };
     enum class Parse { Run, Help, Version, Error };
 

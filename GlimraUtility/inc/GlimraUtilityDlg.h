@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Control/LightingActions.h"
+#include "Control/LightingHolder.h"
 #include "Link/UsbDeviceEntry.h"
 #include "Ostrel.h"
 #include "Protocol/CommManager.h"
@@ -18,7 +19,9 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class AccessibleGroup;
@@ -30,8 +33,9 @@ class UtilityBus;
 // The main window, created from dialog template 103: the lighting controls over the skinned
 // background, the connection to the controller and its hotplug, the settings and system menus
 // and the notification-area icon. Every lighting action goes through LightingActions; the
-// window copies what it shows into the controls.
-class GlimraUtilityDlg : public BkDialog {
+// window copies what it shows into the controls. While it runs it is the user's one holder of
+// the controller, and the session bus drives it as the clicks would.
+class GlimraUtilityDlg : public BkDialog, public LightingHolder {
     Q_OBJECT
 public:
     enum { IDD = 103 };
@@ -90,22 +94,32 @@ public:
 
     // What a click on each control does, for callers that are not the mouse (the session bus,
     // the keyboard). Window thread only.
-    void ClickSwatch(int swatch);
-    void ClickSwitch();
-    void ClickPlus();
-    void ClickMinus();
-    void ClickMode(int index);
-    void ClickDefault();
+    void ClickSwatch(int swatch) override;
+    void ClickSwitch() override;
+    void ClickPlus() override;
+    void ClickMinus() override;
+    void ClickMode(int index) override;
+    void ClickRecover() override { CommandRecover(); }
+    void ClickDefault(std::function<void(bool answered)> done) override;
+    void ClickDefault() {
+        ClickDefault([](bool) {});
+    }
     void CommandRecover();
     void ShowFromTray();
-    bool IsConnected() const { return connected_ != 0; }
+    void Activate() override { ShowFromTray(); }
+    bool IsConnected() const override { return connected_ != 0; }
+    // Another of the program's dialogs is open over the window.
+    bool IsBusy() const override;
+    const LightingView& View() const override { return lighting_->View(); }
+    const ControllerProtocol* Protocol() const override { return protocol_; }
+    bool LastWriteFailed() const override { return commManager_.LastWriteFailed(); }
     LightingActions& Lighting() { return *lighting_; }
     CommManager& Comm() { return commManager_; }
     bool IsPlateEnabled() const;
     bool IsBrightnessEnabled() const;
     // Reads everything back and shows it, as the last step of Default does; 1 when the
     // controller answered.
-    int Refresh();
+    int Refresh() override;
 
     // The controls, for the accessibility layer and the tests.
     Button* ModeButton(int index) const { return modeButtons_[static_cast<std::size_t>(index)]; }
@@ -247,6 +261,8 @@ private:
     bool exiting_ = false;
     // Keyboard and screen-reader stand-ins for the swatches (the plate itself is the switch).
     std::array<KeyboardProxy*, 8> swatchProxies_{};
+    // Told when the Default sequence that was asked for has run (its timer 3).
+    std::vector<std::function<void(bool)>> defaultDone_;
     // Owned by the accessibility registry, released with the window's widget.
     AccessibleGroup* modeAccessGroup_ = nullptr;
     AccessibleGroup* swatchAccessGroup_ = nullptr;

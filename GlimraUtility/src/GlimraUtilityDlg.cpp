@@ -6,14 +6,15 @@
 #include "App/LoadText.h"
 #include "App/LogFile.h"
 #include "Bus/UtilityBus.h"
-#include "DeviceInterfaceIds.h"
 #include "FirmwareUpdateCommand.h"
 #include "Framework/Hid/DeviceChange.h"
 #include "Framework/Resources.h"
+#include "Link/ControllerDeviceChange.h"
 #include "NotifyIcon.h"
 #include "SettingsMenu.h"
 #include "SystemMenu.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QEventLoop>
@@ -23,6 +24,8 @@
 #include <QMenu>
 #include <QPropertyAnimation>
 #include <QWidget>
+
+#include <utility>
 
 namespace {
 constexpr int kFadeOutMs = 1500;
@@ -90,11 +93,17 @@ bool GlimraUtilityDlg::OnInitDialog() {
     systemMenu_ = std::make_unique<SystemMenu>(this);
     settingsMenu_ = std::make_unique<SettingsMenu>(this);
     LayOutControls();
-    bus_ = std::make_unique<UtilityBus>(this);
+    // Before the first connection: a running service lets go of the controller for us here.
+    bus_ = std::make_unique<UtilityBus>(*this, this, UtilityBus::Claim::Take);
 
     connectionEvent_ = EVENT_CONNECT;
     SetTimer(TIMER_CONNECTION, 0);
     return true;
+}
+
+bool GlimraUtilityDlg::IsBusy() const {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != Widget();
 }
 
 bool GlimraUtilityDlg::IsPlateEnabled() const {
@@ -342,9 +351,16 @@ fw::LRESULT GlimraUtilityDlg::OnTimer(fw::WPARAM id) {
         lighting_->DefaultAddAllLeds();
         SetTimer(TIMER_DEFAULT_REFRESH, LightingActions::DefaultRefreshDelayMs);
         break;
-    case TIMER_DEFAULT_REFRESH:
+    case TIMER_DEFAULT_REFRESH: {
         RefreshFromController();
+        // A click on Default meanwhile restarted the sequence: its callers wait for that one.
+        if (IsTimerPending(TIMER_DEFAULT_RESTORE) || IsTimerPending(TIMER_DEFAULT_ELEMENTS))
+            break;
+        const bool answered = lighting_->View().controlsEnabled;
+        for (auto& done : std::exchange(defaultDone_, {}))
+            done(answered);
         break;
+    }
     default:
         break;
     }
@@ -352,22 +368,14 @@ fw::LRESULT GlimraUtilityDlg::OnTimer(fw::WPARAM id) {
 }
 
 fw::LRESULT GlimraUtilityDlg::OnDeviceChange(fw::WPARAM event, fw::LPARAM data) {
-    int change = EVENT_NONE;
-    if (event == fw::DBT_DEVICEARRIVAL)
-        change = EVENT_CONNECT;
-    else if (event == fw::DBT_DEVICEREMOVECOMPLETE)
-        change = EVENT_DISCONNECT;
-    const auto* header = reinterpret_cast<const fw::DevBroadcastHeader*>(data);
-    if (change == EVENT_NONE || !header || header->deviceType != fw::DBT_DEVTYP_DEVICEINTERFACE)
+    if (!deviceTable_)
         return 0;
-    const auto* broadcast = static_cast<const fw::DevBroadcastDeviceInterface*>(header);
-    const DeviceInterfaceIds ids = DeviceInterfaceIds::FromName(broadcast->name);
-    if (deviceTable_ && ids.vendorId == deviceTable_->vendorId &&
-        ids.productId == deviceTable_->productId) {
-        connectionEvent_ = change;
-        // A burst of changes ends in one timer with the last of them.
-        SetTimer(TIMER_CONNECTION, 0);
-    }
+    const ControllerChange change = ControllerDeviceChange(event, data, *deviceTable_);
+    if (change == ControllerChange::None)
+        return 0;
+    connectionEvent_ = change == ControllerChange::Arrived ? EVENT_CONNECT : EVENT_DISCONNECT;
+    // A burst of changes ends in one timer with the last of them.
+    SetTimer(TIMER_CONNECTION, 0);
     return 0;
 }
 

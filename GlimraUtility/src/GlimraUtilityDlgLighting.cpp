@@ -133,7 +133,11 @@ void GlimraUtilityDlg::ClickMode(int index) {
     SelectMode(index);
 }
 
-void GlimraUtilityDlg::ClickDefault() {
-    if (lighting_->View().controlsEnabled)
-        SetTimer(TIMER_DEFAULT_RESTORE, 0);
+void GlimraUtilityDlg::ClickDefault(std::function<void(bool answered)> done) {
+    if (!lighting_->View().controlsEnabled) {
+        done(false);
+        return;
+    }
+    defaultDone_.push_back(std::move(done));
+    SetTimer(TIMER_DEFAULT_RESTORE, 0);
 }

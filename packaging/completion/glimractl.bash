@@ -3,7 +3,7 @@
 
 _glimractl() {
     local cur=${COMP_WORDS[COMP_CWORD]}
-    local commands="list status color up down brightness mode on off default recover firmware"
+    local commands="list status color up down brightness mode on off default recover firmware serve"
     local command="" argument_given=0 options_end=0 i word
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}

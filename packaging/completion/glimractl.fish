@@ -1,7 +1,7 @@
 # fish completion for glimractl: commands, their options, colour and mode names, brightness
 # levels, and file names for firmware.
 
-set -l commands list status color up down brightness mode on off default recover firmware
+set -l commands list status color up down brightness mode on off default recover firmware serve
 
 complete -c glimractl -f
 complete -c glimractl -s h -l help -d 'Show the help'
@@ -18,6 +18,7 @@ complete -c glimractl -n "not __fish_seen_subcommand_from $commands" -a off -d '
 complete -c glimractl -n "not __fish_seen_subcommand_from $commands" -a default -d "Restore the controller's defaults"
 complete -c glimractl -n "not __fish_seen_subcommand_from $commands" -a recover -d 'Start the firmware after a failed update'
 complete -c glimractl -n "not __fish_seen_subcommand_from $commands" -a firmware -d 'Update the firmware from an image file'
+complete -c glimractl -n "not __fish_seen_subcommand_from $commands" -a serve -d 'Hold the controller as a service'
 
 complete -c glimractl -n '__fish_seen_subcommand_from color' -a 'red white cyan blue green yellow orange purple'
 complete -c glimractl -n '__fish_seen_subcommand_from mode' -a 'static strobe breath gradual static-cycle breath-cycle'

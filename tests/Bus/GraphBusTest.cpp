@@ -1,5 +1,6 @@
 #include "Bus/UtilityBus.h"
 #include "BusClient.h"
+#include "Control/LightingHolder.h"
 #include "Framework/Window.h"
 
 #include <QProcess>
@@ -31,14 +32,35 @@ public:
     std::vector<Received> received;
 };
 
+// A holder without a controller: the graph methods never ask it anything.
+class NoControllerHolder : public LightingHolder {
+public:
+    bool IsConnected() const override { return false; }
+    bool IsBusy() const override { return false; }
+    const LightingView& View() const override { return view; }
+    int Refresh() override { return 0; }
+    const ControllerProtocol* Protocol() const override { return nullptr; }
+    bool LastWriteFailed() const override { return false; }
+    void ClickSwatch(int) override {}
+    void ClickSwitch() override {}
+    void ClickPlus() override {}
+    void ClickMinus() override {}
+    void ClickMode(int) override {}
+    void ClickRecover() override {}
+    void ClickDefault(std::function<void(bool)> done) override { done(false); }
+    void Activate() override {}
+    LightingView view;
+};
+
 class GraphBusTest : public ::testing::Test {
 protected:
+    NoControllerHolder holder;
     GraphWindow window;
     BusClient client;
 };
 
 TEST_F(GraphBusTest, EachGraphMethodReachesTheWindowAsItsMessageOnTheWindowsThread) {
-    UtilityBus bus(&window);
+    UtilityBus bus(holder, &window);
     ASSERT_TRUE(bus.IsRegistered());
     ASSERT_TRUE(client.IsConnected());
 
@@ -65,7 +87,7 @@ TEST_F(GraphBusTest, EachGraphMethodReachesTheWindowAsItsMessageOnTheWindowsThre
 }
 
 TEST_F(GraphBusTest, AValueOfAnotherTypeIsRefusedAndTheWindowHearsNothing) {
-    UtilityBus bus(&window);
+    UtilityBus bus(holder, &window);
     ASSERT_TRUE(bus.IsRegistered());
     for (const QVariant& wrong : {QVariant(QStringLiteral("hot")), QVariant(-3.5), QVariant()}) {
         const QVariantList args = wrong.isValid() ? QVariantList{wrong} : QVariantList{};
@@ -78,13 +100,13 @@ TEST_F(GraphBusTest, AValueOfAnotherTypeIsRefusedAndTheWindowHearsNothing) {
 TEST_F(GraphBusTest, TheNameComesAndGoesWithTheObject) {
     const QString name = QLatin1String(UtilityBus::ServiceName);
     {
-        UtilityBus bus(&window);
+        UtilityBus bus(holder, &window);
         ASSERT_TRUE(bus.IsRegistered());
         EXPECT_TRUE(client.NameHasOwner(name));
     }
     EXPECT_FALSE(client.NameHasOwner(name));
     // A second window later in the same process registers again.
-    UtilityBus again(&window);
+    UtilityBus again(holder, &window);
     EXPECT_TRUE(again.IsRegistered());
 }
 
@@ -92,7 +114,7 @@ TEST_F(GraphBusTest, WhenTheNameIsHeldElsewhereNothingIsRegisteredAndTheWindowGo
     const QString name = QLatin1String(UtilityBus::ServiceName);
     ASSERT_TRUE(client.Connection().registerService(name));
     {
-        UtilityBus bus(&window);
+        UtilityBus bus(holder, &window);
         EXPECT_FALSE(bus.IsRegistered());
     }
     // The holder keeps its name: ours gave up without touching it.
@@ -101,7 +123,7 @@ TEST_F(GraphBusTest, WhenTheNameIsHeldElsewhereNothingIsRegisteredAndTheWindowGo
 }
 
 TEST_F(GraphBusTest, TheInterfaceDescribesItsMethodsForGenericTools) {
-    UtilityBus bus(&window);
+    UtilityBus bus(holder, &window);
     ASSERT_TRUE(bus.IsRegistered());
     QDBusMessage call = QDBusMessage::createMethodCall(
         QLatin1String(UtilityBus::ServiceName), QLatin1String(UtilityBus::ObjectPath),
@@ -120,7 +142,7 @@ TEST_F(GraphBusTest, TheInterfaceDescribesItsMethodsForGenericTools) {
 }
 
 TEST_F(GraphBusTest, TheCommandLineExampleOfTheReadmeReachesTheWindow) {
-    UtilityBus bus(&window);
+    UtilityBus bus(holder, &window);
     ASSERT_TRUE(bus.IsRegistered());
     QProcess send;
     send.start(
@@ -133,6 +155,14 @@ TEST_F(GraphBusTest, TheCommandLineExampleOfTheReadmeReachesTheWindow) {
     ASSERT_EQ(window.received.size(), 1u);
     EXPECT_EQ(window.received[0].msg, 0x404u);
     EXPECT_EQ(window.received[0].wParam, 54u);
+}
+
+TEST_F(GraphBusTest, AWindowNeverHandsItsControllerOver) {
+    UtilityBus bus(holder, &window);
+    ASSERT_TRUE(bus.IsRegistered());
+    const QDBusMessage reply = client.Call(QStringLiteral("HandOver"));
+    EXPECT_EQ(reply.errorName(), QDBusError::errorString(QDBusError::NotSupported));
+    EXPECT_TRUE(bus.OwnsName());
 }
 
 } // namespace

@@ -31,6 +31,8 @@ QProcessEnvironment CliSandbox::Environment() const {
     env.insert("XDG_RUNTIME_DIR", Path("xdg"));
     env.insert("GLIMRA_SYSFS_ROOT", sysRoot_);
     env.insert("GLIMRA_DEV_ROOT", devRoot_);
+    if (!busAddress_.isEmpty())
+        env.insert("DBUS_SESSION_BUS_ADDRESS", busAddress_);
     return env;
 }
 

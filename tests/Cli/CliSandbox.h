@@ -39,6 +39,8 @@ public:
     // Waits for a process started here to end and takes what it said.
     static Result Finish(QProcess& process) { return Collect(process); }
 
+    // Runs every program on this session bus.
+    void UseSessionBus(const QString& address) { busAddress_ = address; }
     // Points the hidraw backend at a fake tree under this folder.
     void UseFakeSysfs(const QString& sysRoot, const QString& devRoot);
 
@@ -50,4 +52,5 @@ private:
     QTemporaryDir dir_;
     QString sysRoot_;
     QString devRoot_;
+    QString busAddress_;
 };

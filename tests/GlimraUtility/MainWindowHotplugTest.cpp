@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "DeviceInterfaceIds.h"
+#include "Link/DeviceInterfaceIds.h"
 #include "Framework/Hid/DeviceChange.h"
 
 #include <QLabel>

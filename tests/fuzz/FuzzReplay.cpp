@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-// Valid-looking starts the mutations work from: a frame, a report descriptor, a template, an INI.
+// Valid-looking starts the mutations work from: a frame, a report descriptor, a template, an INI,
+// OpenRGB SDK packets.
 std::vector<std::vector<std::uint8_t>> Seeds() {
     auto text = [](const char* s) {
         std::vector<std::uint8_t> v;
@@ -25,6 +26,15 @@ std::vector<std::vector<std::uint8_t>> Seeds() {
         text("{\"caption\":\"x\",\"style\":\"0x80C800C8\",\"rect\":[0,0,10,10],\"controls\":"
              "[{\"id\":1,\"class\":\"BUTTON\",\"text\":\"OK\",\"rect\":[1,1,5,5]}]}"),
         text("[Settings]\nLanguage = \"zh_CN\"\nOpenLog=0x1\n[Other]\nkey=value\n"),
+        // OpenRGB SDK: agree on version 4, then UPDATELEDS with one colour.
+        {'O', 'R', 'G', 'B', 0,   0,   0,   0,   40, 0, 0, 0, 4,    0,    0, 0,
+         4,   0,   0,   0,   'O', 'R', 'G', 'B', 0,  0, 0, 0, 0x1A, 0x04, 0, 0,
+         10,  0,   0,   0,   10,  0,   0,   0,   1,  0, 0, 0, 0xFF, 0},
+        // UPDATEMODE (version 0 layout): index 0, "Static", one colour.
+        {'O',  'R', 'G', 'B', 0, 0, 0, 0,   0x4D, 0x04, 0,   0,   57,  0, 0, 0, 57,   0, 0,
+         0,    0,   0,   0,   0, 7, 0, 'S', 't',  'a',  't', 'i', 'c', 0, 0, 0, 0,    0, 0x50,
+         0x02, 0,   0,   0,   0, 0, 0, 0,   0,    0,    0,   1,   0,   0, 0, 1, 0,    0, 0,
+         0,    0,   0,   0,   0, 0, 0, 0,   2,    0,    0,   0,   1,   0, 0, 0, 0xFF, 0},
     };
 }
 

@@ -1,16 +1,14 @@
 #include "Bus/UtilityBus.h"
 
 #include "Control/LightingActions.h"
-#include "GlimraUtilityDlg.h"
+#include "Control/LightingHolder.h"
 #include "Model/LightingModel.h"
-#include "Protocol/CommManager.h"
+#include "Protocol/ControllerProtocol.h"
 
-#include <QApplication>
 #include <QDBusConnection>
-#include <QEvent>
 
 // The lighting calls of the bus object: each does what the click on the window's control does,
-// through the window, so the window shows the change at once and sends the click's frames.
+// through the holder, so a window shows the change at once and sends the click's frames.
 
 namespace {
 
@@ -30,32 +28,25 @@ void UtilityBus::Fail(QDBusError::ErrorType type, const QString& text) {
     Fail(QDBusError::errorString(type), text);
 }
 
-GlimraUtilityDlg* UtilityBus::LightingWindow(bool needConnected) {
-    auto refuse = [this](const QString& name, const QString& text) -> GlimraUtilityDlg* {
-        Fail(name, text);
-        return nullptr;
-    };
-    if (!mainWindow_ || !window_)
-        return refuse(QDBusError::errorString(QDBusError::NotSupported),
-                      QStringLiteral("There is no main window."));
-    // While another of the program's dialogs is open (a firmware update above all), the window
+bool UtilityBus::Usable(bool needConnected) {
+    // While another of the window's dialogs is open (a firmware update above all), the window
     // cannot be clicked, and neither can it be driven from here.
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != mainWindow_->Widget())
-        return refuse(QLatin1String(ErrorBusy),
-                      QStringLiteral("The Glimra Utility window has a dialog open."));
-    if (needConnected && !mainWindow_->IsConnected())
-        return refuse(QLatin1String(ErrorNotConnected),
-                      QStringLiteral("The window is not connected to a controller."));
-    return mainWindow_;
+    if (holder_.IsBusy()) {
+        Fail(QLatin1String(ErrorBusy),
+             QStringLiteral("The Glimra Utility window has a dialog open."));
+        return false;
+    }
+    if (needConnected && !holder_.IsConnected()) {
+        Fail(QLatin1String(ErrorNotConnected), QStringLiteral("No controller is connected."));
+        return false;
+    }
+    return true;
 }
 
 QVariantMap UtilityBus::ViewMap() const {
-    if (!mainWindow_ || !window_)
-        return {};
-    const LightingView& view = mainWindow_->Lighting().View();
+    const LightingView& view = holder_.View();
     return {
-        {QStringLiteral("connected"), mainWindow_->IsConnected()},
+        {QStringLiteral("connected"), holder_.IsConnected()},
         {QStringLiteral("controls_enabled"), view.controlsEnabled},
         {QStringLiteral("colour_enabled"), view.colourEnabled},
         {QStringLiteral("brightness_enabled"), view.brightnessEnabled},
@@ -70,7 +61,7 @@ QVariantMap UtilityBus::ViewMap() const {
 }
 
 QVariantMap UtilityBus::Sent(bool sent) {
-    if (sent && mainWindow_->Comm().LastWriteFailed()) {
+    if (sent && holder_.LastWriteFailed()) {
         Fail(QLatin1String(ErrorNoAnswer),
              QStringLiteral("The command did not reach the controller."));
         return {};
@@ -81,21 +72,20 @@ QVariantMap UtilityBus::Sent(bool sent) {
 }
 
 QVariantMap UtilityBus::View() {
-    if (!LightingWindow(false))
+    if (!Usable(false))
         return {};
     return ViewMap();
 }
 
 QVariantMap UtilityBus::Status() {
-    GlimraUtilityDlg* window = LightingWindow(false);
-    if (!window)
+    if (!Usable(false))
         return {};
-    if (!window->IsConnected())
+    if (!holder_.IsConnected())
         return {{QStringLiteral("connected"), false}};
-    const bool answered = window->Refresh() != 0;
+    const bool answered = holder_.Refresh() != 0;
     QVariantMap map = ViewMap();
     map.insert(QStringLiteral("answered"), answered);
-    const ControllerProtocol* protocol = window->Comm().GetProtocol();
+    const ControllerProtocol* protocol = holder_.Protocol();
     if (!answered || !protocol)
         return map;
     const LightingModel& model = protocol->Model();
@@ -115,33 +105,32 @@ QVariantMap UtilityBus::SelectSwatch(int swatch) {
         Fail(QDBusError::InvalidArgs, QStringLiteral("The swatch is 1 to 8."));
         return {};
     }
-    GlimraUtilityDlg* window = LightingWindow();
-    if (!window)
+    if (!Usable())
         return {};
-    if (!window->IsPlateEnabled()) {
+    if (!holder_.View().controlsEnabled || !holder_.View().colourEnabled) {
         Fail(QLatin1String(ErrorRefused),
              QStringLiteral("The colour cannot be chosen in this mode."));
         return {};
     }
-    window->ClickSwatch(swatch);
+    holder_.ClickSwatch(swatch);
     return Sent(true);
 }
 
 QVariantMap UtilityBus::StepBrightness(bool up) {
-    GlimraUtilityDlg* window = LightingWindow();
-    if (!window)
+    if (!Usable())
         return {};
-    if (!window->IsBrightnessEnabled()) {
+    const LightingView& view = holder_.View();
+    if (!view.controlsEnabled || !view.brightnessEnabled) {
         Fail(QLatin1String(ErrorRefused),
              QStringLiteral("The brightness cannot be changed in this mode."));
         return {};
     }
-    const unsigned before = window->Lighting().View().level;
+    const unsigned before = view.level;
     if (up)
-        window->ClickPlus();
+        holder_.ClickPlus();
     else
-        window->ClickMinus();
-    return Sent(window->Lighting().View().level != before);
+        holder_.ClickMinus();
+    return Sent(holder_.View().level != before);
 }
 
 QVariantMap UtilityBus::SetBrightness(uint level) {
@@ -149,22 +138,21 @@ QVariantMap UtilityBus::SetBrightness(uint level) {
         Fail(QDBusError::InvalidArgs, QStringLiteral("The level is 1 to 8."));
         return {};
     }
-    GlimraUtilityDlg* window = LightingWindow();
-    if (!window)
+    if (!Usable())
         return {};
-    if (!window->IsBrightnessEnabled()) {
+    if (!holder_.View().controlsEnabled || !holder_.View().brightnessEnabled) {
         Fail(QLatin1String(ErrorRefused),
              QStringLiteral("The brightness cannot be changed in this mode."));
         return {};
     }
     // A user gets there with one click of Increase or Decrease per level.
     bool sent = false;
-    for (unsigned current = window->Lighting().View().level; current != level;) {
+    for (unsigned current = holder_.View().level; current != level;) {
         if (current < level)
-            window->ClickPlus();
+            holder_.ClickPlus();
         else
-            window->ClickMinus();
-        const unsigned now = window->Lighting().View().level;
+            holder_.ClickMinus();
+        const unsigned now = holder_.View().level;
         if (now == current)
             break; // at a limit
         sent = true;
@@ -178,84 +166,62 @@ QVariantMap UtilityBus::SelectMode(int index) {
         Fail(QDBusError::InvalidArgs, QStringLiteral("The mode index is 0 to 5."));
         return {};
     }
-    GlimraUtilityDlg* window = LightingWindow();
-    if (!window)
+    if (!Usable())
         return {};
-    if (!window->Lighting().View().controlsEnabled) {
+    if (!holder_.View().controlsEnabled) {
         Fail(QLatin1String(ErrorRefused), QStringLiteral("The modes are disabled."));
         return {};
     }
-    window->ClickMode(index);
+    holder_.ClickMode(index);
     return Sent(true);
 }
 
 QVariantMap UtilityBus::SetEnabled(bool on) {
-    GlimraUtilityDlg* window = LightingWindow();
-    if (!window)
+    if (!Usable())
         return {};
-    if (!window->Lighting().View().controlsEnabled) {
+    if (!holder_.View().controlsEnabled) {
         Fail(QLatin1String(ErrorRefused), QStringLiteral("The switch is disabled."));
         return {};
     }
     // The centre of the plate toggles; a light that is already as asked needs no click.
-    const bool click = window->Lighting().View().on != on;
+    const bool click = holder_.View().on != on;
     if (click)
-        window->ClickSwitch();
+        holder_.ClickSwitch();
     return Sent(click);
 }
 
 QVariantMap UtilityBus::Recover() {
-    GlimraUtilityDlg* window = LightingWindow();
-    if (!window)
+    if (!Usable())
         return {};
-    window->CommandRecover();
+    holder_.ClickRecover();
     return Sent(true);
 }
 
 QVariantMap UtilityBus::RestoreDefaults() {
-    GlimraUtilityDlg* window = LightingWindow();
-    if (!window)
+    if (!Usable())
         return {};
-    if (!window->Lighting().View().controlsEnabled) {
+    if (!holder_.View().controlsEnabled) {
         Fail(QLatin1String(ErrorRefused), QStringLiteral("Default is disabled."));
         return {};
     }
-    window->ClickDefault();
-    if (!calledFromDBus())
+    if (!calledFromDBus()) {
+        holder_.ClickDefault([](bool) {});
         return {};
-    // The window runs the sequence on its timers; the answer waits for its last step.
-    setDelayedReply(true);
-    if (defaultWaiters_.empty())
-        window_->installEventFilter(this);
-    defaultWaiters_.push_back(message());
-    return {};
-}
-
-bool UtilityBus::eventFilter(QObject* watched, QEvent* event) {
-    // Look again once the window has handled the timer.
-    if (watched == window_ && event->type() == QEvent::Timer)
-        QMetaObject::invokeMethod(this, &UtilityBus::FinishDefaults, Qt::QueuedConnection);
-    return QObject::eventFilter(watched, event);
-}
-
-void UtilityBus::FinishDefaults() {
-    if (defaultWaiters_.empty() || !mainWindow_ || !window_)
-        return;
-    for (unsigned timer :
-         {GlimraUtilityDlg::TIMER_DEFAULT_RESTORE, GlimraUtilityDlg::TIMER_DEFAULT_ELEMENTS,
-          GlimraUtilityDlg::TIMER_DEFAULT_REFRESH})
-        if (mainWindow_->IsTimerPending(timer))
-            return;
-    window_->removeEventFilter(this);
-    const bool answered = mainWindow_->Lighting().View().controlsEnabled;
-    QVariantMap map = ViewMap();
-    map.insert(QStringLiteral("sent"), true);
-    for (const QDBusMessage& call : defaultWaiters_) {
-        QDBusConnection::sessionBus().send(
-            answered ? call.createReply(QVariant(map))
-                     : call.createErrorReply(QLatin1String(ErrorNoAnswer),
-                                             QStringLiteral("The controller did not answer after "
-                                                            "the restore.")));
     }
-    defaultWaiters_.clear();
+    // The holder runs the sequence on its timers; the answer waits for its last step.
+    setDelayedReply(true);
+    const QDBusMessage call = message();
+    QDBusConnection bus = connection();
+    QPointer<UtilityBus> self(this);
+    holder_.ClickDefault([self, call, bus](bool answered) mutable {
+        if (!self)
+            return;
+        QVariantMap map = self->ViewMap();
+        map.insert(QStringLiteral("sent"), true);
+        bus.send(answered ? call.createReply(QVariant(map))
+                          : call.createErrorReply(QLatin1String(ErrorNoAnswer),
+                                                  QStringLiteral("The controller did not answer "
+                                                                 "after the restore.")));
+    });
+    return {};
 }

@@ -1,4 +1,4 @@
-#include "DeviceInterfaceIds.h"
+#include "Link/DeviceInterfaceIds.h"
 
 #include <algorithm>
 

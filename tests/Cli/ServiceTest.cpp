@@ -1,0 +1,180 @@
+#include "CliSandbox.h"
+#include "PrivateBus.h"
+#include "SimProcess.h"
+#include "WatchedProcess.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+using Frames = std::vector<SimProcess::Frame>;
+const QString kBusName = QStringLiteral("org.glimra.Utility1");
+
+Frames Tail(const Frames& all, std::size_t from) {
+    return from < all.size() ? Frames(all.begin() + static_cast<std::ptrdiff_t>(from), all.end())
+                             : Frames{};
+}
+
+// glimractl serve on a private session bus against glimra-sim, with the other commands and the
+// window run as a user runs them.
+class ServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(bus.Ready());
+        ASSERT_TRUE(sim.Ready());
+        sandbox.UseSessionBus(bus.Address());
+    }
+
+    std::unique_ptr<WatchedProcess> Serve(const QStringList& options = {}) {
+        return std::make_unique<WatchedProcess>(CliSandbox::Program("glimractl"),
+                                                QStringList{"serve"} + options,
+                                                sandbox.Environment());
+    }
+
+    // Waits until the bus name belongs to this process.
+    bool NameOwnedBy(qint64 pid) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000) {
+            if (bus.OwnerPid(kBusName) == pid)
+                return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
+    // The frames a command sends, on top of those the trace holds now.
+    Frames FramesOf(const QStringList& arguments, std::size_t expected, int exitCode = 0) {
+        const std::size_t from = sim.Frames().size();
+        const CliSandbox::Result run = sandbox.Run(arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << run.err.constData();
+        return Tail(sim.FramesAfterAtLeast(from + expected), from);
+    }
+
+    PrivateBus bus;
+    CliSandbox sandbox;
+    SimProcess sim{sandbox};
+};
+
+TEST_F(ServiceTest, HoldsTheControllerThroughUnplugAndReplugAndServesEveryCommand) {
+    auto serve = Serve();
+    ASSERT_TRUE(serve->WaitForLog("controller connected")) << serve->Log().constData();
+    EXPECT_EQ(sim.FramesAfterAtLeast(RefreshFrames().size()), RefreshFrames());
+    ASSERT_TRUE(NameOwnedBy(serve->Pid()));
+
+    // The service sends the click's frame alone: the tool never opened the controller, or its
+    // own read-back would come first.
+    EXPECT_EQ(FramesOf({"color", "blue"}, 1), Frames{MakeFrame(0x04, "000000ff01")});
+    EXPECT_EQ(FramesOf({"mode", "gradual"}, 1), Frames{MakeFrame(0x08, "0002070d0084000001")});
+    // Refused in that mode, as the window's plate refuses the pick.
+    EXPECT_EQ(FramesOf({"color", "red"}, 0, 5), Frames{});
+    // Default answers once its read-back has run.
+    Frames defaults = {MakeFrame(0xFF, "10"), MakeFrame(0x06, "00ffff01")};
+    for (const SimProcess::Frame& frame : RefreshFrames())
+        defaults.push_back(frame);
+    EXPECT_EQ(FramesOf({"default"}, defaults.size()), defaults);
+    const CliSandbox::Result status = sandbox.Run({"status", "--json"});
+    EXPECT_EQ(status.exitCode, 0) << status.err.constData();
+    EXPECT_TRUE(status.out.contains("\"swatch\":1")) << status.out.constData();
+
+    ASSERT_TRUE(sim.Unplug());
+    ASSERT_TRUE(serve->WaitForLog("no controller")) << serve->Log().constData();
+    EXPECT_EQ(sandbox.Run({"color", "blue"}).exitCode, 1);
+
+    sim.Signal(SIGUSR2);
+    ASSERT_TRUE(serve->WaitForLog("controller connected", 2)) << serve->Log().constData();
+    EXPECT_EQ(FramesOf({"off"}, 1), Frames{MakeFrame(0x05, "0000")});
+
+    EXPECT_EQ(serve->Terminate(), 0);
+    EXPECT_TRUE(serve->Log().contains("stopping"));
+    EXPECT_EQ(bus.OwnerPid(kBusName), 0);
+}
+
+TEST_F(ServiceTest, ASecondServiceIsRefusedAndTheFirstServesOn) {
+    auto serve = Serve();
+    ASSERT_TRUE(serve->WaitForLog("controller connected")) << serve->Log().constData();
+    const CliSandbox::Result second = sandbox.Run({"serve"});
+    EXPECT_EQ(second.exitCode, 6);
+    EXPECT_TRUE(second.err.contains("a service already runs for this user"))
+        << second.err.constData();
+    EXPECT_EQ(FramesOf({"color", "blue"}, 1), Frames{MakeFrame(0x04, "000000ff01")});
+    EXPECT_EQ(serve->Terminate(), 0);
+}
+
+TEST_F(ServiceTest, SigintEndsItAsSigtermDoes) {
+    auto serve = Serve();
+    ASSERT_TRUE(serve->WaitForLog("controller connected")) << serve->Log().constData();
+    ::kill(static_cast<pid_t>(serve->Pid()), SIGINT);
+    ASSERT_TRUE(serve->WaitForLog("stopping"));
+    EXPECT_EQ(serve->Terminate(), 0);
+}
+
+// The window of the program as a process of its own, offscreen, from a copy of the program
+// folder (it writes its settings there).
+class HandoverTest : public ServiceTest {
+protected:
+    std::unique_ptr<WatchedProcess> Window() {
+        const QString folder = sandbox.Path("program");
+        if (!QFile::exists(folder + "/glimra-utility")) {
+            QDir().mkpath(folder + "/lang");
+            QFile::copy(CliSandbox::Program("glimra-utility"), folder + "/glimra-utility");
+            QFile::copy(CliSandbox::Program("lang/en_US.rcc"), folder + "/lang/en_US.rcc");
+            QFile::link(CliSandbox::Program("image"), folder + "/image");
+        }
+        QProcessEnvironment env = sandbox.Environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("GLIMRA_AUTO_DISMISS", "1");
+        return std::make_unique<WatchedProcess>(folder + "/glimra-utility", QStringList{}, env);
+    }
+};
+
+TEST_F(HandoverTest, TheWindowTakesEverythingOverAndTheServiceTakesItBack) {
+    auto serve = Serve();
+    ASSERT_TRUE(serve->WaitForLog("controller connected")) << serve->Log().constData();
+
+    auto window = Window();
+    ASSERT_TRUE(window->Started());
+    ASSERT_TRUE(serve->WaitForLog("handed the controller over")) << serve->Log().constData();
+    ASSERT_TRUE(NameOwnedBy(window->Pid()));
+    // The window connects as it always does: its read-back follows the service's.
+    const Frames twoReadBacks = [] {
+        Frames frames = RefreshFrames();
+        for (const SimProcess::Frame& frame : RefreshFrames())
+            frames.push_back(frame);
+        return frames;
+    }();
+    EXPECT_EQ(sim.FramesAfterAtLeast(twoReadBacks.size()), twoReadBacks);
+    EXPECT_EQ(FramesOf({"color", "green"}, 1), Frames{MakeFrame(0x04, "0000ff0001")});
+    EXPECT_FALSE(window->Log().contains("in use")) << window->Log().constData();
+
+    EXPECT_EQ(window->Terminate(), 0);
+    ASSERT_TRUE(serve->WaitForLog("controller connected", 2)) << serve->Log().constData();
+    ASSERT_TRUE(NameOwnedBy(serve->Pid()));
+    EXPECT_EQ(FramesOf({"color", "blue"}, 1), Frames{MakeFrame(0x04, "000000ff01")});
+    EXPECT_EQ(serve->Terminate(), 0);
+}
+
+TEST_F(HandoverTest, AServiceStartedUnderTheWindowWaitsForItToClose) {
+    auto window = Window();
+    ASSERT_TRUE(window->Started());
+    ASSERT_TRUE(NameOwnedBy(window->Pid()));
+    auto serve = Serve();
+    ASSERT_TRUE(serve->WaitForLog("waiting for it to close")) << serve->Log().constData();
+    EXPECT_EQ(FramesOf({"color", "green"}, 1), Frames{MakeFrame(0x04, "0000ff0001")});
+
+    EXPECT_EQ(window->Terminate(), 0);
+    ASSERT_TRUE(serve->WaitForLog("controller connected")) << serve->Log().constData();
+    ASSERT_TRUE(NameOwnedBy(serve->Pid()));
+    EXPECT_EQ(FramesOf({"color", "blue"}, 1), Frames{MakeFrame(0x04, "000000ff01")});
+    EXPECT_EQ(serve->Terminate(), 0);
+}
+
+} // namespace
