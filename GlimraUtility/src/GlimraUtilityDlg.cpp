@@ -11,6 +11,7 @@
 #include "Framework/Resources.h"
 #include "Link/ControllerDeviceChange.h"
 #include "NotifyIcon.h"
+#include "OpenRgb/OpenRgbServer.h"
 #include "SettingsMenu.h"
 #include "SystemMenu.h"
 
@@ -95,6 +96,7 @@ bool GlimraUtilityDlg::OnInitDialog() {
     LayOutControls();
     // Before the first connection: a running service lets go of the controller for us here.
     bus_ = std::make_unique<UtilityBus>(*this, this, UtilityBus::Claim::Take);
+    StartOpenRgbServer();
 
     connectionEvent_ = EVENT_CONNECT;
     SetTimer(TIMER_CONNECTION, 0);
