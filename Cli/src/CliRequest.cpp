@@ -2,6 +2,8 @@
 
 #include "CliNames.h"
 
+#include <QHostAddress>
+
 #include <map>
 
 namespace {
@@ -37,7 +39,8 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
                                             QString& message) {
     QStringList words;
     bool optionsEnd = false;
-    for (const QString& argument : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
         if (optionsEnd || !argument.startsWith(QLatin1String("-")) || argument == "-") {
             words << argument;
         } else if (argument == "--") {
@@ -52,6 +55,19 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
             request.dump = true;
         } else if (argument == "--yes" || argument == "-y") {
             request.yes = true;
+        } else if (argument == "--openrgb" || argument.startsWith("--openrgb=")) {
+            request.openRgb = true;
+            // The endpoint is optional: a following word that is no command is taken as it.
+            QString endpoint = argument.mid(QStringLiteral("--openrgb=").size());
+            if (argument == "--openrgb" && i + 1 < arguments.size() &&
+                !arguments.at(i + 1).startsWith(QLatin1Char('-')) &&
+                Commands().find(arguments.at(i + 1)) == Commands().end())
+                endpoint = arguments.at(++i);
+            if ((argument != "--openrgb" || !endpoint.isEmpty()) &&
+                !ParseEndpoint(endpoint, request.openRgbAddress, request.openRgbPort))
+                return Fail(message, QStringLiteral("--openrgb wants ADDRESS:PORT, for example "
+                                                    "127.0.0.1:6742 or [::1]:6742, not %1")
+                                         .arg(endpoint));
         } else {
             return Fail(message, QStringLiteral("unknown option: %1").arg(argument));
         }
@@ -77,6 +93,8 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
         return Fail(message, QStringLiteral("--dump applies to status only"));
     if (request.yes && request.command != Command::Firmware)
         return Fail(message, QStringLiteral("--yes applies to firmware only"));
+    if (request.openRgb && request.command != Command::Serve)
+        return Fail(message, QStringLiteral("--openrgb applies to serve only"));
 
     const QString argument = command.takesArgument ? words.at(1) : QString();
     switch (request.command) {
@@ -108,6 +126,32 @@ CliRequest::Parse CliRequest::FromArguments(const QStringList& arguments, CliReq
     return Parse::Run;
 }
 
+bool CliRequest::ParseEndpoint(const QString& text, QString& address, quint16& port) {
+    QString host;
+    QString portText;
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.indexOf(QLatin1Char(']'));
+        if (close < 0 || text.mid(close + 1, 1) != QLatin1String(":"))
+            return false;
+        host = text.mid(1, close - 1);
+        portText = text.mid(close + 2);
+    } else {
+        const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+        // An IPv6 address without brackets cannot be told from its port.
+        if (colon < 0 || text.indexOf(QLatin1Char(':')) != colon)
+            return false;
+        host = text.left(colon);
+        portText = text.mid(colon + 1);
+    }
+    bool ok = false;
+    const uint number = portText.toUInt(&ok);
+    if (!ok || number == 0 || number > 65535 || QHostAddress(host).isNull())
+        return false;
+    address = host;
+    port = static_cast<quint16>(number);
+    return true;
+}
+
 QString CliRequest::Usage() {
     return QStringLiteral(
         R"(Usage: glimractl [OPTION]... COMMAND [ARGUMENT]
@@ -134,6 +178,9 @@ Options:
   --json             list, status, firmware: one JSON object on stdout
   --dump             status: also print the record dump, as the log receives it
   -y, --yes          firmware: do not ask for confirmation
+  --openrgb [ADDRESS:PORT]
+                     serve: also offer the OpenRGB SDK protocol (127.0.0.1:6742 unless
+                     given); it has no authentication, so keep it on loopback
   -h, --help         show this text
   --version          show the version
 

@@ -31,8 +31,14 @@ struct CliRequest {
     bool json = false;
     bool dump = false;
     bool yes = false;
+    // Serve: the OpenRGB SDK server, off unless asked for, on loopback unless told otherwise.
+    bool openRgb = false;
+    QString openRgbAddress = QStringLiteral("127.0.0.1");
+    quint16 openRgbPort = 6742;
 
     // The arguments after the program name; message says what is wrong on Error.
     static Parse FromArguments(const QStringList& arguments, CliRequest& request, QString& message);
     static QString Usage();
+    // "ADDRESS:PORT" (an IPv6 address in brackets) into its parts; false when it is not one.
+    static bool ParseEndpoint(const QString& text, QString& address, quint16& port);
 };

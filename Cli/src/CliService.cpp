@@ -4,18 +4,15 @@
 #include "CliExitCode.h"
 #include "CliInterrupt.h"
 #include "CliOutput.h"
+#include "CliSdkHost.h"
 #include "Control/HeadlessHolder.h"
 #include "Framework/InstanceGuard.h"
 
 #include <QEventLoop>
 
-namespace {
-
-void Log(const QString& text) {
+void CliService::Log(const QString& text) {
     Err(QStringLiteral("glimractl serve: %1\n").arg(text));
 }
-
-} // namespace
 
 int CliService::Run() {
     fw::InstanceGuard guard;
@@ -49,23 +46,28 @@ int CliService::Run() {
                          else
                              Log(QStringLiteral("controller connected"));
                      });
+    CliSdkHost sdk(holder, request_);
     UtilityBus::HandOverHooks hooks;
-    hooks.release = [&holder] {
+    hooks.release = [&holder, &sdk] {
+        sdk.Close();
         holder.Release();
         Log(QStringLiteral("handed the controller over to the Glimra Utility window"));
     };
-    hooks.resume = [&holder] {
+    hooks.resume = [&holder, &sdk] {
         Log(QStringLiteral("taking the controller back"));
         holder.Connect();
+        sdk.Listen();
     };
     UtilityBus bus(holder, nullptr, UtilityBus::Claim::Yield, hooks);
     if (!bus.IsRegistered()) {
         Log(QStringLiteral("no session bus to offer %1 on; serving without it")
                 .arg(QLatin1String(UtilityBus::ServiceName)));
         holder.Connect();
+        sdk.Listen();
     } else if (bus.OwnsName()) {
         Log(QStringLiteral("on the session bus as %1").arg(QLatin1String(UtilityBus::ServiceName)));
         holder.Connect();
+        sdk.Listen();
     } else {
         Log(QStringLiteral("the Glimra Utility window holds the controller; waiting for it to "
                            "close"));

@@ -28,6 +28,7 @@ class AccessibleGroup;
 class KeyboardProxy;
 class SettingsMenu;
 class SystemMenu;
+class OpenRgbServer;
 class UtilityBus;
 
 // The main window, created from dialog template 103: the lighting controls over the skinned
@@ -79,6 +80,7 @@ public:
         ID_HELP = 57670,
     };
     enum : unsigned { NOTIFY_ICON_ID = 128 };
+    enum : int { OpenRgbDefaultPort = 6742 };
     // Timers: 0 applies a connection change; 1, 2 and 3 are the Default sequence's steps.
     enum : unsigned {
         TIMER_CONNECTION = 0,
@@ -191,6 +193,7 @@ private:
     void ShowSelectedSwatch();
     void PlaceControl(QWidget* control, int x, int y);
     void SetUpButton(Button* button, const QString& skin, OnClickListener* listener);
+    void StartOpenRgbServer();
 
     // Lighting entry points: each delegates to LightingActions and copies its view into the
     // controls in the order the actions touch them.
@@ -267,6 +270,8 @@ private:
     AccessibleGroup* modeAccessGroup_ = nullptr;
     AccessibleGroup* swatchAccessGroup_ = nullptr;
     std::unique_ptr<UtilityBus> bus_;
+    // After the bus object, so its port is closed before the name goes back to a service.
+    std::unique_ptr<OpenRgbServer> openRgb_;
     // Declared last, so it goes first: the link closes before anything it reports to.
     CommManager commManager_;
 };

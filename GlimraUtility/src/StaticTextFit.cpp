@@ -1,7 +1,7 @@
 #include "StaticTextFit.h"
 
-#include <QAbstractButton>
 #include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 
 #include <algorithm>
@@ -17,7 +17,8 @@ int NeededWidth(QWidget* control) {
             return 0;
         return label->sizeHint().width();
     }
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
+    // A flat button is a text to click (a link); framed buttons keep the template's size.
+    if (auto* button = qobject_cast<QPushButton*>(control); button && button->isFlat())
         return button->text().isEmpty() ? 0 : button->sizeHint().width();
     return 0;
 }
@@ -51,8 +52,7 @@ void FitStaticTexts(QWidget* window) {
     // Each line once, from its first label that wants more room.
     std::set<QWidget*> fitted;
     for (QWidget* control : controls) {
-        if (!qobject_cast<QLabel*>(control) || fitted.count(control) ||
-            NeededWidth(control) <= control->width())
+        if (fitted.count(control) || NeededWidth(control) <= control->width())
             continue;
         int shift = 0;
         for (QWidget* piece : LineOf(control, controls)) {

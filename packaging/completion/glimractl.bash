@@ -24,6 +24,7 @@ _glimractl() {
             list) options+=" --json" ;;
             status) options+=" --json --dump" ;;
             firmware) options+=" --json --yes -y" ;;
+            serve) options+=" --openrgb" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
         return

@@ -27,3 +27,4 @@ complete -c glimractl -n '__fish_seen_subcommand_from firmware' -F
 complete -c glimractl -n '__fish_seen_subcommand_from list status firmware' -l json -d 'One JSON object'
 complete -c glimractl -n '__fish_seen_subcommand_from status' -l dump -d 'Also the record dump'
 complete -c glimractl -n '__fish_seen_subcommand_from firmware' -s y -l yes -d 'Do not ask'
+complete -c glimractl -n '__fish_seen_subcommand_from serve' -l openrgb -d 'Also the OpenRGB SDK server'

@@ -1,5 +1,6 @@
 #include "CliSandbox.h"
 #include "PrivateBus.h"
+#include "SdkProbe.h"
 #include "SimProcess.h"
 #include "WatchedProcess.h"
 
@@ -121,13 +122,18 @@ TEST_F(ServiceTest, SigintEndsItAsSigtermDoes) {
 // folder (it writes its settings there).
 class HandoverTest : public ServiceTest {
 protected:
-    std::unique_ptr<WatchedProcess> Window() {
+    std::unique_ptr<WatchedProcess> Window(quint16 sdkPort = 0) {
         const QString folder = sandbox.Path("program");
         if (!QFile::exists(folder + "/glimra-utility")) {
             QDir().mkpath(folder + "/lang");
             QFile::copy(CliSandbox::Program("glimra-utility"), folder + "/glimra-utility");
             QFile::copy(CliSandbox::Program("lang/en_US.rcc"), folder + "/lang/en_US.rcc");
             QFile::link(CliSandbox::Program("image"), folder + "/image");
+        }
+        if (sdkPort != 0) {
+            QFile settings(folder + "/settings.ini");
+            settings.open(QIODevice::WriteOnly);
+            settings.write(QStringLiteral("[OpenRGB]\nServer=1\nPort=%1\n").arg(sdkPort).toUtf8());
         }
         QProcessEnvironment env = sandbox.Environment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -137,12 +143,17 @@ protected:
 };
 
 TEST_F(HandoverTest, TheWindowTakesEverythingOverAndTheServiceTakesItBack) {
-    auto serve = Serve();
+    const quint16 port = FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    auto serve = Serve({"--openrgb", QStringLiteral("127.0.0.1:%1").arg(port)});
     ASSERT_TRUE(serve->WaitForLog("controller connected")) << serve->Log().constData();
+    ASSERT_TRUE(serve->WaitForLog("OpenRGB SDK server on")) << serve->Log().constData();
+    EXPECT_EQ(SdkControllerCount(port), 1);
 
-    auto window = Window();
+    auto window = Window(port);
     ASSERT_TRUE(window->Started());
     ASSERT_TRUE(serve->WaitForLog("handed the controller over")) << serve->Log().constData();
+    EXPECT_TRUE(serve->Log().contains("OpenRGB SDK server closed"));
     ASSERT_TRUE(NameOwnedBy(window->Pid()));
     // The window connects as it always does: its read-back follows the service's.
     const Frames twoReadBacks = [] {
@@ -154,11 +165,15 @@ TEST_F(HandoverTest, TheWindowTakesEverythingOverAndTheServiceTakesItBack) {
     EXPECT_EQ(sim.FramesAfterAtLeast(twoReadBacks.size()), twoReadBacks);
     EXPECT_EQ(FramesOf({"color", "green"}, 1), Frames{MakeFrame(0x04, "0000ff0001")});
     EXPECT_FALSE(window->Log().contains("in use")) << window->Log().constData();
+    // The window serves the port now.
+    EXPECT_EQ(SdkControllerCount(port), 1) << window->Log().constData();
 
     EXPECT_EQ(window->Terminate(), 0);
     ASSERT_TRUE(serve->WaitForLog("controller connected", 2)) << serve->Log().constData();
     ASSERT_TRUE(NameOwnedBy(serve->Pid()));
     EXPECT_EQ(FramesOf({"color", "blue"}, 1), Frames{MakeFrame(0x04, "000000ff01")});
+    ASSERT_TRUE(serve->WaitForLog("OpenRGB SDK server on", 2)) << serve->Log().constData();
+    EXPECT_EQ(SdkControllerCount(port), 1);
     EXPECT_EQ(serve->Terminate(), 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <QStyle>
 #include <QWidget>
@@ -23,6 +24,16 @@ inline QStringList CutTexts(QWidget* window) {
     QStringList cut;
     const QList<QWidget*> controls = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* control : controls) {
+        // A flat button is a text to click (a link): its text must fit it as well.
+        if (auto* link = qobject_cast<QPushButton*>(control);
+            link && link->isFlat() && !link->isHidden()) {
+            const int wide = QFontMetrics(link->font()).horizontalAdvance(link->text());
+            if (wide > link->contentsRect().width())
+                cut << QStringLiteral("%1: %2 px wide in %3")
+                           .arg(link->text())
+                           .arg(wide)
+                           .arg(link->contentsRect().width());
+        }
         auto* label = qobject_cast<QLabel*>(control);
         if (!label || label->isHidden() || label->text().isEmpty() || label->wordWrap())
             continue;

@@ -20,7 +20,7 @@ for s in "${icon_sizes[@]}"; do
 done
 files[glimractl]="usr/lib/udev/rules.d/70-glimra.rules usr/share/bash-completion/completions/glimractl
   usr/share/zsh/vendor-completions/_glimractl usr/share/fish/vendor_completions.d/glimractl.fish
-  usr/share/metainfo/org.glimra.glimractl.metainfo.xml"
+  usr/share/metainfo/org.glimra.glimractl.metainfo.xml usr/lib/systemd/user/glimractl.service"
 files[glimra-sim]=""
 
 all=$work/all

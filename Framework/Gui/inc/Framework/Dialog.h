@@ -5,6 +5,7 @@
 #include "Framework/Window.h"
 
 #include <QDialog>
+#include <QEventLoop>
 #include <QPointer>
 #include <QSize>
 
@@ -30,6 +31,8 @@ public:
 
     // Creates the window from the template, runs OnInitDialog and the modal loop, destroys
     // the window and returns the EndDialog result; -1 when the window could not be created.
+    // Only EndDialog ends the loop: hiding the window (the main window in the notification
+    // area) leaves it running.
     int DoModal();
     void EndDialog(int result);
 
@@ -44,8 +47,14 @@ public:
     QSize DialogUnitsToPixels(QSize units) const;
     QRect DialogUnitsToPixels(const QRect& units) const;
 
-    // Ends every running modal dialog, innermost first (used for a clean end on SIGTERM).
+    // Ends every running modal dialog, innermost first.
     static void EndAllModal(int result);
+    // Cancels every running modal dialog, innermost first, as its Cancel command would (a
+    // firmware dialog stops its transfer first); one that is still running afterwards is
+    // ended with IDCANCEL. For a clean end on SIGTERM.
+    static void CancelAllModal();
+    // Whether the widget is the window of one of our running modal dialogs.
+    static bool IsModalDialogWidget(const QWidget* widget);
 
 protected:
     virtual bool OnInitDialog() { return true; }
@@ -59,6 +68,7 @@ protected:
 private:
     friend class DialogWidget;
     bool Create();
+    void RunModalLoop();
     QWidget* CreateControl(const DialogControl& control, QWidget* parent);
 
     unsigned templateId_;
@@ -70,6 +80,7 @@ private:
     QSize baseUnits_{6, 13};
     bool running_ = false;
     int result_ = 0;
+    QPointer<QEventLoop> loop_;
 };
 
 } // namespace fw
