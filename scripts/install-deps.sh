@@ -15,6 +15,8 @@ packages=(
   scdoc lintian desktop-file-utils appstream man-db
   # session buses for the D-Bus tests, a virtual X server for screenshots
   dbus xvfb xauth
+  # the end-to-end desktop: window manager, XEmbed tray, input, screenshots, the harness's Python
+  openbox trayer xdotool imagemagick x11-utils python3 python3-xlib python3-dbus python3-gi
   # screen readers' plumbing for the accessibility end-to-end test: the accessibility bus and an
   # AT-SPI client library
   at-spi2-core python3-pyatspi

@@ -1,9 +1,6 @@
 #include "Framework/MessageBox.h"
 
-#include "Framework/Dialog.h"
-
-#include <QCoreApplication>
-#include <QMessageBox>
+#include <QtGlobal>
 
 #include <cstdio>
 
@@ -14,10 +11,19 @@ MessageBoxHook& Hook() {
     static MessageBoxHook hook;
     return hook;
 }
+
+MessageBoxShower& Shower() {
+    static MessageBoxShower shower;
+    return shower;
+}
 } // namespace
 
 void SetMessageBoxHook(MessageBoxHook hook) {
     Hook() = std::move(hook);
+}
+
+void SetMessageBoxShower(MessageBoxShower shower) {
+    Shower() = std::move(shower);
 }
 
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned style) {
@@ -28,11 +34,9 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
         return hook(text, caption, style);
     if (!qEnvironmentVariableIsEmpty("GLIMRA_AUTO_DISMISS"))
         return IDOK;
-    const QString title = caption.isEmpty() ? QCoreApplication::applicationName() : caption;
-    QMessageBox box(QMessageBox::NoIcon, title, text,
-                    (style & MB_OKCANCEL) ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-                    owner);
-    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+    if (const MessageBoxShower& shower = Shower())
+        return shower(owner, text, caption, style);
+    return IDOK;
 }
 
 } // namespace fw

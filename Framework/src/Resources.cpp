@@ -82,17 +82,8 @@ std::optional<DialogTemplate> Resources::LoadDialog(unsigned id) {
     return DialogTemplate::Parse(json);
 }
 
-QImage Resources::LoadBitmap(unsigned id) {
-    QImage image;
-    image.loadFromData(ReadResource(QStringLiteral("bitmap/%1.png").arg(id)), "PNG");
-    return image;
-}
-
-QIcon Resources::LoadIcon(unsigned id) {
-    QImage image;
-    if (!image.loadFromData(ReadResource(QStringLiteral("icon/%1.png").arg(id)), "PNG"))
-        return {};
-    return QIcon(QPixmap::fromImage(image));
+QByteArray Resources::LoadFile(const QString& relative) {
+    return ReadResource(relative);
 }
 
 QByteArray Resources::LoadRaw(const QString& type, unsigned id) {

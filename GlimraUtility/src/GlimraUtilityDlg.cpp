@@ -266,7 +266,10 @@ fw::LRESULT GlimraUtilityDlg::OnSysCommand(fw::WPARAM wParam, fw::LPARAM) {
 fw::LRESULT GlimraUtilityDlg::OnNotifyIcon(fw::WPARAM id, fw::LPARAM mouse) {
     if (id != NOTIFY_ICON_ID)
         return 1;
-    if (mouse == NotifyIcon::WM_LBUTTONDBLCLK) {
+    // Panels that speak StatusNotifierItem send a single click only; a panel that went away
+    // leaves no other way to the window.
+    if (mouse == NotifyIcon::WM_LBUTTONDBLCLK || mouse == NotifyIcon::WM_LBUTTONUP ||
+        mouse == NotifyIcon::AREA_GONE) {
         ShowFromTray();
         NotifyIcon::Instance().Delete();
     } else if (mouse == NotifyIcon::WM_RBUTTONDOWN) {
@@ -311,6 +314,11 @@ bool GlimraUtilityDlg::OnWidgetEvent(QEvent* event) {
         }
         break;
     }
+    case QEvent::WindowStateChange:
+        // A minimise from outside (the window manager, a taskbar) follows the Min button's rule.
+        if (Widget()->isMinimized() && minToTray_ && NotifyIcon::Available())
+            fw::PostMessage(this, fw::WM_SYSCOMMAND, SystemMenu::SC_MINIMIZE, 0);
+        break;
     case QEvent::ContextMenu: {
         auto* menu = static_cast<QContextMenuEvent*>(event);
         QWidget* child = Widget()->childAt(menu->pos());

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 const QByteArray kTemplate = R"({
@@ -46,6 +49,8 @@ class ProbeDialog : public fw::Dialog {
 public:
     using fw::Dialog::Dialog;
     std::function<void(ProbeDialog&)> onInit;
+    // Replaces the default Cancel, which ends the dialog.
+    std::function<void(ProbeDialog&)> onCancel;
     int initCalls = 0;
 
 protected:
@@ -54,6 +59,12 @@ protected:
         if (onInit)
             onInit(*this);
         return true;
+    }
+    void OnCancel() override {
+        if (onCancel)
+            onCancel(*this);
+        else
+            fw::Dialog::OnCancel();
     }
 };
 
@@ -114,6 +125,43 @@ TEST(DialogTest, CommandsAndEscapeEndTheModalLoop) {
         };
         EXPECT_EQ(dlg.DoModal(), c.expected) << c.name;
     }
+}
+
+// The main window hides itself in the notification area and must run on.
+TEST(DialogTest, HidingTheWindowLeavesTheModalLoopRunning) {
+    ProbeDialog dlg(100);
+    bool hidden = false;
+    dlg.onInit = [&](ProbeDialog& d) {
+        QTimer::singleShot(0, d.Widget(), [&] {
+            d.Widget()->hide();
+            hidden = !d.Widget()->isVisible();
+            QTimer::singleShot(0, d.Widget(), [&] { d.EndDialog(9); });
+        });
+    };
+    EXPECT_EQ(dlg.DoModal(), 9);
+    EXPECT_TRUE(hidden);
+}
+
+TEST(DialogTest, CancelAllModalCancelsEachDialogInnermostFirstThroughItsCancel) {
+    std::vector<std::string> cancelled;
+    int innerResult = 0;
+    ProbeDialog outer(100);
+    ProbeDialog inner(100, &outer);
+    // The inner dialog's Cancel does its own work but does not end it: it is ended anyway.
+    inner.onCancel = [&](ProbeDialog&) { cancelled.push_back("inner"); };
+    outer.onCancel = [&](ProbeDialog& d) {
+        cancelled.push_back("outer");
+        d.EndDialog(fw::IDCANCEL);
+    };
+    inner.onInit = [](ProbeDialog& d) {
+        QTimer::singleShot(0, d.Widget(), [] { fw::Dialog::CancelAllModal(); });
+    };
+    outer.onInit = [&](ProbeDialog& d) {
+        QTimer::singleShot(0, d.Widget(), [&] { innerResult = inner.DoModal(); });
+    };
+    EXPECT_EQ(outer.DoModal(), fw::IDCANCEL);
+    EXPECT_EQ(innerResult, fw::IDCANCEL);
+    EXPECT_EQ(cancelled, (std::vector<std::string>{"inner", "outer"}));
 }
 
 TEST(DialogTest, ASubclassCanSupplyTheWidgetOfAControl) {

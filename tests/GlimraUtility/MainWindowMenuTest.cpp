@@ -122,6 +122,24 @@ TEST_F(MainWindowMenuTest, MinimizeToTrayIsStoredAndTheTrayIconBringsTheWindowBa
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(NotifyIcon::Instance().IsShown());
 
+        // A minimise from outside (the window manager) goes to the tray too, and a single
+        // click, all that a StatusNotifierItem panel sends, brings the window back.
+        window->setWindowState(Qt::WindowMinimized);
+        ASSERT_TRUE(DispatchUntil([&] { return !window->isVisible(); }));
+        EXPECT_TRUE(NotifyIcon::Instance().IsShown());
+        emit icon->activated(QSystemTrayIcon::Trigger);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(window->isMinimized());
+        EXPECT_FALSE(NotifyIcon::Instance().IsShown());
+
+        // A notification area that goes away gives the window back at its next check.
+        ClickAt(dlg, MinPoint());
+        ASSERT_TRUE(DispatchUntil([&] { return !window->isVisible(); }));
+        NotifyIcon::SetAvailableForTesting(false);
+        ASSERT_TRUE(DispatchUntil([&] { return window->isVisible(); }));
+        EXPECT_FALSE(NotifyIcon::Instance().IsShown());
+        NotifyIcon::SetAvailableForTesting(true);
+
         dlg.Settings().FindCommand(SettingsMenu::ID_MIN_TO_TRAY)->trigger();
         EXPECT_EQ(StoredSetting("MinToTray"), QStringLiteral("0"));
     });

@@ -3,9 +3,15 @@
 #include "Framework/DialogTemplate.h"
 
 #include <QByteArray>
+#include <QString>
+// The image lookups belong to the window layer; code built with Qt GUI gets their types here.
+#if __has_include(<QImage>)
 #include <QIcon>
 #include <QImage>
-#include <QString>
+#else
+class QIcon;
+class QImage;
+#endif
 
 #include <optional>
 
@@ -26,9 +32,12 @@ public:
 
     static QString LoadString(unsigned id); // empty when missing
     static std::optional<DialogTemplate> LoadDialog(unsigned id);
-    static QImage LoadBitmap(unsigned id);                       // null when missing
-    static QIcon LoadIcon(unsigned id);                          // null when missing
     static QByteArray LoadRaw(const QString& type, unsigned id); // empty when missing
+    static QByteArray LoadFile(const QString& relative);         // empty when missing
+
+    // Decoded images: defined in the window layer (glimra_framework_gui).
+    static QImage LoadBitmap(unsigned id); // null when missing
+    static QIcon LoadIcon(unsigned id);    // null when missing
 };
 
 } // namespace fw

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "Framework/DialogTemplate.h"
+#include "Framework/MessageBox.h"
 #include "Framework/Window.h"
 
 #include <QDialog>
+#include <QEventLoop>
 #include <QPointer>
 #include <QSize>
 
@@ -15,8 +17,6 @@ class QEvent;
 class QWidget;
 
 namespace fw {
-
-enum : int { IDOK = 1, IDCANCEL = 2 };
 
 // A dialog built from a dialog-template resource of the current resource source and run
 // modally. Controls are bound by id; a subclass may supply its own widget for a control
@@ -31,6 +31,8 @@ public:
 
     // Creates the window from the template, runs OnInitDialog and the modal loop, destroys
     // the window and returns the EndDialog result; -1 when the window could not be created.
+    // Only EndDialog ends the loop: hiding the window (the main window in the notification
+    // area) leaves it running.
     int DoModal();
     void EndDialog(int result);
 
@@ -45,8 +47,14 @@ public:
     QSize DialogUnitsToPixels(QSize units) const;
     QRect DialogUnitsToPixels(const QRect& units) const;
 
-    // Ends every running modal dialog, innermost first (used for a clean end on SIGTERM).
+    // Ends every running modal dialog, innermost first.
     static void EndAllModal(int result);
+    // Cancels every running modal dialog, innermost first, as its Cancel command would (a
+    // firmware dialog stops its transfer first); one that is still running afterwards is
+    // ended with IDCANCEL. For a clean end on SIGTERM.
+    static void CancelAllModal();
+    // Whether the widget is the window of one of our running modal dialogs.
+    static bool IsModalDialogWidget(const QWidget* widget);
 
 protected:
     virtual bool OnInitDialog() { return true; }
@@ -60,6 +68,7 @@ protected:
 private:
     friend class DialogWidget;
     bool Create();
+    void RunModalLoop();
     QWidget* CreateControl(const DialogControl& control, QWidget* parent);
 
     unsigned templateId_;
@@ -71,6 +80,7 @@ private:
     QSize baseUnits_{6, 13};
     bool running_ = false;
     int result_ = 0;
+    QPointer<QEventLoop> loop_;
 };
 
 } // namespace fw

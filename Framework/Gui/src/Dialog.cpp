@@ -2,6 +2,7 @@
 
 #include "Framework/FileException.h"
 #include "Framework/Resources.h"
+#include "WidgetApplication.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -21,6 +22,9 @@
 namespace fw {
 
 namespace {
+
+// A program that runs dialogs runs them in a widget application.
+[[maybe_unused]] const bool g_widgetApplication = InstallWidgetApplication();
 
 std::vector<Dialog*>& ModalStack() {
     static std::vector<Dialog*> stack;
@@ -210,7 +214,7 @@ int Dialog::DoModal() {
     RunReportingFileErrors([this] { OnInitDialog(); });
     // A dialog ended during its initialisation never enters the modal loop.
     if (running_)
-        widget_->exec();
+        RunModalLoop();
     auto& stack = ModalStack();
     stack.erase(std::remove(stack.begin(), stack.end(), this), stack.end());
     running_ = false;
@@ -219,17 +223,50 @@ int Dialog::DoModal() {
     return result_;
 }
 
+// What QDialog::exec does, except that its loop also ends when the window is merely hidden.
+void Dialog::RunModalLoop() {
+    widget_->setAttribute(Qt::WA_ShowModal, true);
+    widget_->setResult(0);
+    widget_->show();
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+}
+
 void Dialog::EndDialog(int result) {
     result_ = result;
     running_ = false;
     if (widget_)
         widget_->done(result);
+    if (loop_)
+        loop_->exit(result);
 }
 
 void Dialog::EndAllModal(int result) {
     auto stack = ModalStack();
     for (auto it = stack.rbegin(); it != stack.rend(); ++it)
         (*it)->EndDialog(result);
+}
+
+void Dialog::CancelAllModal() {
+    // A dialog's Cancel may dispatch events, and so end or start other dialogs meanwhile.
+    std::vector<QPointer<Dialog>> stack;
+    for (Dialog* dialog : ModalStack())
+        stack.emplace_back(dialog);
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        Dialog* dialog = *it;
+        if (!dialog || !dialog->running_)
+            continue;
+        dialog->WindowProc(WM_COMMAND, IDCANCEL, 0);
+        if (dialog && dialog->running_)
+            dialog->EndDialog(IDCANCEL);
+    }
+}
+
+bool Dialog::IsModalDialogWidget(const QWidget* widget) {
+    const auto& stack = ModalStack();
+    return std::any_of(stack.begin(), stack.end(),
+                       [widget](const Dialog* dialog) { return dialog->widget_ == widget; });
 }
 
 } // namespace fw
