@@ -118,6 +118,24 @@ TEST_F(ServiceTest, SigintEndsItAsSigtermDoes) {
     EXPECT_EQ(serve->Terminate(), 0);
 }
 
+// A controller that dies without a removal (the simulator SIGKILLed) is let go, and the next one
+// to arrive is read and driven through the service.
+TEST_F(ServiceTest, AControllerKilledWithoutRemovalMakesWayForTheNextOne) {
+    auto serve = Serve();
+    ASSERT_TRUE(serve->WaitForLog("controller connected")) << serve->Log().constData();
+    ASSERT_TRUE(sim.Kill());
+    SimProcess second(sandbox, {"--serial", "SECOND"}, "second.jsonl");
+    ASSERT_TRUE(second.Ready());
+    EXPECT_EQ(second.FramesAfterAtLeast(RefreshFrames().size()), RefreshFrames());
+    ASSERT_TRUE(serve->WaitForLog("controller connected", 2)) << serve->Log().constData();
+    const CliSandbox::Result run = sandbox.Run({"color", "blue"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    const Frames after = second.FramesAfterAtLeast(RefreshFrames().size() + 1);
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.back(), MakeFrame(0x04, "000000ff01"));
+    EXPECT_EQ(serve->Terminate(), 0);
+}
+
 // The window of the program as a process of its own, offscreen, from a copy of the program
 // folder (it writes its settings there).
 class HandoverTest : public ServiceTest {

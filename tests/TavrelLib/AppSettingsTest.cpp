@@ -252,8 +252,9 @@ TEST(AppLogFileNameTest, OnlyANameInTheDataFolderIsTaken) {
         EXPECT_TRUE(open) << label;
         EXPECT_TRUE(QFile::exists(program + c.file)) << label;
         EXPECT_EQ(said.empty(), QString(c.file) == c.name) << label << ": " << said;
-        if (!said.empty())
+        if (!said.empty()) {
             EXPECT_NE(said.find("LogFileName"), std::string::npos) << said;
+        }
         EXPECT_FALSE(QFile::exists(root.File("escaped.txt"))) << label;
         EXPECT_FALSE(QFile::exists(root.File("a/escaped.txt"))) << label;
         EXPECT_FALSE(QFile::exists(root.File("a/b/escaped.txt"))) << label;

@@ -387,6 +387,7 @@ TEST_F(TavrelUsbDevTest, AFailingChannelIsDroppedAndItsOwnerToldOnce) {
         EXPECT_FALSE(link_->ChannelLost()) << c.name;
         EXPECT_EQ(fake_->OpenConnections(controller), 1u) << c.name;
     }
+    link_.reset(); // unregisters while the window it notifies still stands
 }
 
 } // namespace

@@ -63,8 +63,11 @@ private:
 
     fw::LRESULT OnTimer(fw::WPARAM id);
     fw::LRESULT OnDeviceChange(fw::WPARAM event, fw::LPARAM data);
-    // One attempt; false when another opener still holds the controller.
-    bool TryConnect();
+    // The link dropped a channel that stopped answering.
+    fw::LRESULT OnConnectionLost();
+    // One attempt; false when another opener still holds the controller. sayAbsent: report
+    // finding none (a removal has said so already).
+    bool TryConnect(bool sayAbsent);
     void Disconnect();
 
     UsbDeviceEntry table_[1] = {{VendorId, ProductId, 0}};
@@ -73,6 +76,7 @@ private:
     bool connected_ = false;
     bool released_ = true;
     bool arrival_ = false; // what the connection timer is to apply
+    bool rescanAfterLoss_ = false;
     int retriesLeft_ = 0;
     std::vector<std::function<void(bool)>> defaultDone_;
 };

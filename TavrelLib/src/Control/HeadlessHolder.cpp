@@ -3,6 +3,7 @@
 #include "Control/LightingModeTable.h"
 #include "Link/ControllerDeviceChange.h"
 #include "Link/ControllerHeldElsewhere.h"
+#include "Protocol/CommMessages.h"
 
 #include <utility>
 
@@ -21,6 +22,7 @@ HeadlessHolder::HeadlessHolder(QObject* parent)
     OnMessage(fw::WM_TIMER, [this](fw::WPARAM id, fw::LPARAM) { return OnTimer(id); });
     OnMessage(fw::WM_DEVICECHANGE,
               [this](fw::WPARAM event, fw::LPARAM data) { return OnDeviceChange(event, data); });
+    OnMessage(WM_COMM_LOST, [this](fw::WPARAM, fw::LPARAM) { return OnConnectionLost(); });
 }
 
 HeadlessHolder::~HeadlessHolder() {
@@ -32,11 +34,11 @@ void HeadlessHolder::Connect() {
     released_ = false;
     KillTimer(TimerConnection);
     retriesLeft_ = RetryCount;
-    if (!TryConnect())
+    if (!TryConnect(true))
         SetTimer(TimerRetry, RetryMs);
 }
 
-bool HeadlessHolder::TryConnect() {
+bool HeadlessHolder::TryConnect(bool sayAbsent) {
     manager_.RefreshDevices();
     // A window that just let go may still be closing it: opening it now would give a link
     // that never answers.
@@ -48,7 +50,10 @@ bool HeadlessHolder::TryConnect() {
     const bool answered = connected_ && lighting_.RefreshFromController() != 0;
     if (!connected_)
         lighting_.EnableLightingControls(false);
-    emit ConnectionChanged(connected_, answered);
+    if (answered)
+        rescanAfterLoss_ = false;
+    if (connected_ || sayAbsent)
+        emit ConnectionChanged(connected_, answered);
     return true;
 }
 
@@ -81,6 +86,7 @@ fw::LRESULT HeadlessHolder::OnDeviceChange(fw::WPARAM event, fw::LPARAM data) {
     if (change == ControllerChange::None)
         return 0;
     arrival_ = change == ControllerChange::Arrived;
+    rescanAfterLoss_ = false;
     // A burst of changes ends in one timer with the last of them.
     SetTimer(TimerConnection, 0);
     return 0;
@@ -93,19 +99,18 @@ fw::LRESULT HeadlessHolder::OnTimer(fw::WPARAM id) {
     case TimerConnection:
         if (released_)
             break;
-        if (arrival_) {
-            KillTimer(TimerRetry);
-            retriesLeft_ = RetryCount;
-            if (!TryConnect())
-                SetTimer(TimerRetry, RetryMs);
-        } else {
+        if (!arrival_)
             Disconnect();
-        }
+        // After a removal too: the controller that went may not be the only one.
+        KillTimer(TimerRetry);
+        retriesLeft_ = RetryCount;
+        if (!TryConnect(arrival_))
+            SetTimer(TimerRetry, RetryMs);
         break;
     case TimerRetry:
         if (released_)
             break;
-        if (!TryConnect() && --retriesLeft_ > 0)
+        if (!TryConnect(true) && --retriesLeft_ > 0)
             SetTimer(TimerRetry, RetryMs);
         break;
     case TimerDefaultRestore:
@@ -127,6 +132,21 @@ fw::LRESULT HeadlessHolder::OnTimer(fw::WPARAM id) {
     default:
         break;
     }
+    return 0;
+}
+
+fw::LRESULT HeadlessHolder::OnConnectionLost() {
+    // The link has closed the failed channel already; let it go as a removal would.
+    if (released_)
+        return 0;
+    Disconnect();
+    if (rescanAfterLoss_)
+        return 0;
+    // The same controller under a new channel, or another one, may be there; one rescan per
+    // loss, so a controller that fails at once waits for the next arrival.
+    rescanAfterLoss_ = true;
+    arrival_ = true;
+    SetTimer(TimerConnection, 0);
     return 0;
 }
 
