@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -193,6 +196,52 @@ TEST_F(HandoverTest, TheWindowTakesEverythingOverAndTheServiceTakesItBack) {
     ASSERT_TRUE(serve->WaitForLog("OpenRGB SDK server on", 2)) << serve->Log().constData();
     EXPECT_EQ(SdkControllerCount(port), 1);
     EXPECT_EQ(serve->Terminate(), 0);
+}
+
+// A client nobody here wrote (the npm registry's openrgb-sdk, installed by scripts/install-deps.sh)
+// drives the window through its SDK port as a click would, and glimractl reads the same back.
+TEST_F(HandoverTest, TheNpmClientDrivesTheWindowThroughItsSdkPort) {
+    const QString client = QDir(GLIMRA_TEST_DATA_DIR "/../openrgb-client").absolutePath();
+    ASSERT_TRUE(QFile::exists(client + "/node_modules/openrgb-sdk/package.json"))
+        << "run scripts/install-deps.sh to install the client into " << client.toStdString();
+    const quint16 port = FreeLoopbackPort();
+    ASSERT_NE(port, 0);
+    auto window = Window(port);
+    ASSERT_TRUE(window->Started());
+    EXPECT_EQ(sim.FramesAfterAtLeast(RefreshFrames().size()), RefreshFrames());
+    QElapsedTimer listening;
+    listening.start();
+    while (SdkControllerCount(port) != 1 && listening.elapsed() < 10000)
+        QThread::msleep(50);
+    ASSERT_EQ(SdkControllerCount(port), 1) << window->Log().constData();
+    const std::size_t mark = sim.Frames().size();
+
+    QProcess node;
+    node.setWorkingDirectory(client);
+    node.start(QStringLiteral("node"), {client + "/client.js", QString::number(port)});
+    ASSERT_TRUE(node.waitForFinished(30000)) << node.errorString().toStdString();
+    ASSERT_EQ(node.exitCode(), 0) << node.readAllStandardError().constData();
+    const QJsonObject out = QJsonDocument::fromJson(node.readAllStandardOutput()).object();
+    EXPECT_EQ(out["afterBreathing"].toString(), "Breathing");
+    EXPECT_EQ(out["afterStatic"].toString(), "Static");
+
+    // The window's own frames: Breath, then Static (each a SetEffect naming the mode), then the
+    // blue swatch at full brightness.
+    const Frames frames = Tail(sim.FramesAfterAtLeast(mark + 3), mark);
+    ASSERT_GE(frames.size(), 3u);
+    std::vector<int> effects;
+    for (const SimProcess::Frame& frame : frames)
+        if (frame.cmd == 0x08 && frame.payload.size() > 1)
+            effects.push_back(static_cast<unsigned char>(frame.payload[1]));
+    EXPECT_EQ(effects, (std::vector<int>{1, 0}));
+    EXPECT_EQ(frames.back(), MakeFrame(0x04, "000000ff01"));
+
+    const CliSandbox::Result status = sandbox.Run({"status", "--json"});
+    EXPECT_EQ(status.exitCode, 0) << status.err.constData();
+    const QJsonObject state = QJsonDocument::fromJson(status.out).object();
+    EXPECT_EQ(state["swatch"].toInt(), 4) << status.out.constData();
+    EXPECT_EQ(state["level"].toInt(), 8) << status.out.constData();
+    EXPECT_EQ(window->Terminate(), 0);
 }
 
 TEST_F(HandoverTest, AServiceStartedUnderTheWindowWaitsForItToClose) {
