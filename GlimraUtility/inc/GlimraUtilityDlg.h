@@ -88,6 +88,9 @@ public:
         TIMER_DEFAULT_ELEMENTS = 2,
         TIMER_DEFAULT_REFRESH = 3
     };
+    // The first connection waits for the first paint, so the window shows before the four
+    // exchanges run; a window that is not painted by then connects after this long anyway.
+    enum : int { FirstConnectionFallbackMs = 200 };
     // DoModal's result when the skin could not be laid out (after its message).
     enum : int { RESULT_SKIN_FAILED = 100 };
     // What timer 0 is to do.
@@ -269,6 +272,7 @@ private:
     double scale_ = 1.0;
     int brightnessBitmapId_ = 0;
     bool exiting_ = false;
+    bool awaitingFirstPaint_ = true;
     // Keyboard and screen-reader stand-ins for the swatches (the plate itself is the switch).
     std::array<KeyboardProxy*, 8> swatchProxies_{};
     // Told when the Default sequence that was asked for has run (its timer 3).

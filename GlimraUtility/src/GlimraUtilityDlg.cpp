@@ -107,7 +107,7 @@ bool GlimraUtilityDlg::OnInitDialog() {
     StartOpenRgbServer();
 
     connectionEvent_ = EVENT_CONNECT;
-    SetTimer(TIMER_CONNECTION, 0);
+    SetTimer(TIMER_CONNECTION, FirstConnectionFallbackMs);
     return true;
 }
 
@@ -329,6 +329,15 @@ bool GlimraUtilityDlg::OnWidgetEvent(QEvent* event) {
         }
         break;
     }
+    case QEvent::Paint:
+        if (std::exchange(awaitingFirstPaint_, false)) {
+            // The window is on the screen once this paint is flushed: connect right after it.
+            const bool handled = BkDialog::OnWidgetEvent(event);
+            if (IsTimerPending(TIMER_CONNECTION))
+                SetTimer(TIMER_CONNECTION, 0);
+            return handled;
+        }
+        break;
     default:
         break;
     }

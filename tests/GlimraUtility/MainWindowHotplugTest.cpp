@@ -1,7 +1,7 @@
 #include "MainWindowFixture.h"
 
-#include "Link/DeviceInterfaceIds.h"
 #include "Framework/Hid/DeviceChange.h"
+#include "Link/DeviceInterfaceIds.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -51,6 +51,35 @@ TEST(DeviceInterfaceIdsTest, MarkersAreCaseSensitiveAndDigitsAreNot) {
         EXPECT_EQ(ids.vendorId, c.vendor) << QString::fromWCharArray(c.name).toStdString();
         EXPECT_EQ(ids.productId, c.product) << QString::fromWCharArray(c.name).toStdString();
     }
+}
+
+// The window shows first and connects after: its first paint is done before the first frame
+// is written.
+TEST_F(MainWindowHotplugTest, TheFirstConnectionFollowsTheFirstPaint) {
+    RunSim();
+    GlimraUtilityDlg dlg;
+    struct PaintClock : QObject {
+        GlimraUtilityDlg* dlg = nullptr;
+        std::optional<std::chrono::steady_clock::time_point> first;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (!first && event->type() == QEvent::Paint && dlg->Widget() &&
+                watched == dlg->Widget())
+                first = std::chrono::steady_clock::now();
+            return false;
+        }
+    } clock;
+    clock.dlg = &dlg;
+    qApp->installEventFilter(&clock);
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(WaitConnected(dlg));
+        dlg.EndDialog(fw::IDCANCEL);
+    });
+    dlg.DoModal();
+    qApp->removeEventFilter(&clock);
+    const auto sent = writeClock->SentFrom(0);
+    ASSERT_FALSE(sent.empty());
+    ASSERT_TRUE(clock.first.has_value());
+    EXPECT_LT(*clock.first, sent.front().at);
 }
 
 TEST_F(MainWindowHotplugTest, OnlyTheControllersInterfaceStartsAConnectionChange) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -34,8 +35,10 @@ public:
     // An exact, case-sensitive match among the families the system knows.
     static bool IsFontInstalled(const QString& name);
     // Writes the resource of the current resource source to path: a file there with other
-    // contents is replaced by a rename, one with the same contents is left as it is.
-    static bool ExtractFontResource(const QString& path, int resourceId, const QString& type);
+    // contents is replaced by a rename, one with the same contents is left as it is. data
+    // receives the resource's bytes.
+    static bool ExtractFontResource(const QString& path, int resourceId, const QString& type,
+                                    QByteArray* data);
 
     // What "Gotham" stands for after InstallFonts: the caption faces, then a Simplified
     // Chinese family for the texts they have no glyphs for.

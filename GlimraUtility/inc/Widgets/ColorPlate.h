@@ -5,17 +5,18 @@
 #include "Widgets/OnColorPlateClickListener.h"
 
 #include <QBrush>
+#include <QByteArray>
 #include <QFont>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
 #include <array>
-#include <memory>
 
 // The round colour plate: a ring of eight swatches around an on/off switch. Every look is an
-// image file; the ten looks are composed once over the parent's background (at the screen's
-// device pixel ratio) and each paint copies the one the state calls for. From the keyboard,
+// image file; each of the ten looks is composed over the parent's background (at the screen's
+// device pixel ratio) the first time it is shown, and each paint copies the one the state calls
+// for. From the keyboard,
 // Space works the centre switch.
 class CColorPlate : public fw::OwnerDrawButton {
     Q_OBJECT
@@ -32,12 +33,13 @@ public:
     explicit CColorPlate(QWidget* parent = nullptr);
     ~CColorPlate() override;
 
-    // Loads the on image, the eight swatch images in swatch order and the off image, stopping
-    // at the first file that cannot be read; then takes the on image's size, resizes the
+    // Reads the on image, the eight swatch images in swatch order and the off image, stopping
+    // at the first file that cannot be read or is not an image (each is decoded when its look is
+    // first shown); then takes the on image's size, resizes the
     // control to it (keeping its position) and sets the selected swatch and the switch.
     // A missing image (a swatch list shorter than eight counts as missing ones) raises
     // fw::FileException (file not found, "Can not find color image."), which the message
-    // dispatch reports; the images loaded before it are kept.
+    // dispatch reports.
     void Load(const QString& onImage, const QString& offImage, const QStringList& swatchImages,
               int selected, bool on);
 
@@ -68,22 +70,26 @@ public:
     static int SwatchAtAngle(double degrees);
 
 protected:
-    // Composes the looks when they are missing or were made for another pixel ratio.
+    // Forgets the composed looks when they were made for another pixel ratio.
     void OnCtlColor(QPainter& painter) override;
     void DrawItem(QPainter& painter) override;
     // The hit test, then the button's own release handling.
     void OnLButtonUp(QMouseEvent* event) override;
 
 private:
-    void Compose(qreal devicePixelRatio);
+    // Forgets the composed looks and the background under them.
+    void Invalidate();
+    // The composed look of an image slot, composed now when it is not yet.
+    const QImage& Look(int index);
     QImage BackgroundSnapshot(qreal devicePixelRatio) const;
     int SurfaceToShow() const;
     void HitAt(const QPointF& point);
 
-    std::array<std::unique_ptr<GdiPlusBitmapResource>, ImageCount> images_;
-    std::array<QImage, ImageCount> surfaces_;
+    std::array<QByteArray, ImageCount> files_; // each image's file, as read
+    std::array<QString, ImageCount> paths_;
+    std::array<QImage, ImageCount> surfaces_; // null until composed
+    QImage snapshot_;                         // the parent's background under the plate
     bool loaded_ = false;
-    bool prepared_ = false;
     qreal preparedRatio_ = 0;
     int shown_ = -1; // the surface the last paint copied
     QFont captionFont_;

@@ -62,15 +62,15 @@ bool CAP_FontInstaller::IsFontInstalled(const QString& name) {
 }
 
 bool CAP_FontInstaller::ExtractFontResource(const QString& path, int resourceId,
-                                            const QString& type) {
-    const QByteArray data = fw::Resources::LoadRaw(type, static_cast<unsigned>(resourceId));
-    if (data.isEmpty())
+                                            const QString& type, QByteArray* data) {
+    *data = fw::Resources::LoadRaw(type, static_cast<unsigned>(resourceId));
+    if (data->isEmpty())
         return false;
     // Other programs on the desktop may have the file mapped: one that already holds these bytes
     // is left alone, and a new one replaces it whole, by a rename, never by rewriting it.
     QFile existing(path);
-    if (existing.size() == data.size() && existing.open(QIODevice::ReadOnly) &&
-        existing.readAll() == data)
+    if (existing.size() == data->size() && existing.open(QIODevice::ReadOnly) &&
+        existing.readAll() == *data)
         return true;
     existing.close();
     // The user's fonts folder need not exist yet.
@@ -78,7 +78,7 @@ bool CAP_FontInstaller::ExtractFontResource(const QString& path, int resourceId,
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(data) != data.size()) {
+    if (file.write(*data) != data->size()) {
         file.cancelWriting();
         return false;
     }
@@ -91,9 +91,11 @@ bool CAP_FontInstaller::InstallFonts() {
     for (const auto& listed : fonts_) {
         FONT_DETAILS* font = nullptr;
         bool outcome = false;
+        QByteArray data;
         if (FindFont(listed->name, &font) && !font->installed && !font->present &&
-            ExtractFontResource(font->path, font->resourceId, font->resourceType)) {
-            const int id = QFontDatabase::addApplicationFont(font->path);
+            ExtractFontResource(font->path, font->resourceId, font->resourceType, &data)) {
+            // Added from the bytes in hand: the font database does not read the file again.
+            const int id = QFontDatabase::addApplicationFontFromData(data);
             font->installed = id >= 0;
             if (font->installed)
                 added << QFontDatabase::applicationFontFamilies(id);

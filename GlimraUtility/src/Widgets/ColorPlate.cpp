@@ -6,7 +6,10 @@
 #include "Framework/Drawing/Surface.h"
 #include "Framework/Drawing/Text.h"
 #include "Framework/FileException.h"
+#include "Framework/RegularFile.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -67,22 +70,33 @@ CColorPlate::~CColorPlate() = default;
 void CColorPlate::Load(const QString& onImage, const QString& offImage,
                        const QStringList& swatchImages, int selected, bool on) {
     loaded_ = false;
-    prepared_ = false;
+    Invalidate();
     std::array<QString, ImageCount> paths;
     paths[0] = onImage;
     for (int i = 0; i < SwatchCount; ++i)
         paths[1 + i] = swatchImages.value(i);
     paths[OffImage] = offImage;
+    // Every file is read and its header checked now, so a missing one is reported at once;
+    // each is decoded only when its look is first shown (most sessions show two or three).
+    QSize size;
     for (int i = 0; i < ImageCount; ++i) {
-        auto image = std::make_unique<GdiPlusBitmapResource>();
-        if (!image->Load(paths[i]))
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer);
+        const bool readable = fw::ReadRegularFile(paths[i], GdiPlusBitmap::MaxFileBytes, &bytes) ==
+                                  fw::RegularFileStatus::Ok &&
+                              reader.canRead() && reader.size().isValid();
+        if (!readable)
             throw fw::FileException(fw::FileException::FileNotFound, 2,
                                     QStringLiteral("Can not find color image."));
-        images_[i] = std::move(image);
+        if (i == 0)
+            size = reader.size();
+        files_[i] = std::move(bytes);
+        paths_[i] = paths[i];
     }
     loaded_ = true;
-    width_ = images_[0]->Width();
-    height_ = images_[0]->Height();
+    width_ = size.width();
+    height_ = size.height();
     resize(width_, height_);
     selected_ = selected;
     on_ = on;
@@ -94,7 +108,7 @@ void CColorPlate::Load(const QString& onImage, const QString& offImage,
 void CColorPlate::SetText(const QString& onCaption, const QString& offCaption) {
     onCaption_ = onCaption;
     offCaption_ = offCaption;
-    prepared_ = false;
+    Invalidate();
     update();
 }
 
@@ -131,24 +145,36 @@ QImage CColorPlate::BackgroundSnapshot(qreal ratio) const {
     return snapshot.toImage();
 }
 
-void CColorPlate::Compose(qreal ratio) {
-    const QImage snapshot = BackgroundSnapshot(ratio);
+void CColorPlate::Invalidate() {
+    for (QImage& surface : surfaces_)
+        surface = QImage();
+    snapshot_ = QImage();
+    preparedRatio_ = 0;
+}
+
+const QImage& CColorPlate::Look(int index) {
+    QImage& surface = surfaces_[static_cast<std::size_t>(index)];
+    if (!surface.isNull())
+        return surface;
+    const qreal ratio = preparedRatio_;
+    if (snapshot_.isNull())
+        snapshot_ = BackgroundSnapshot(ratio);
     const QRectF plate(0, 0, width_, height_);
-    for (int i = 0; i < ImageCount; ++i) {
-        QImage surface = fw::CreateSurface(QSize(width_, height_), ratio);
-        QPainter p(&surface);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(plate, snapshot);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.setRenderHints(QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-        fw::DrawImage(p, images_[i]->ImageFor(ratio), plate);
-        const QString& caption = i == OffImage ? offCaption_ : onCaption_;
-        fw::DrawStringCentered(p, caption, captionFont_, captionBrush_, plate);
-        p.end();
-        surfaces_[i] = std::move(surface);
-    }
-    prepared_ = true;
-    preparedRatio_ = ratio;
+    surface = fw::CreateSurface(QSize(width_, height_), ratio);
+    QPainter p(&surface);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(plate, snapshot_);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setRenderHints(QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    // Decoded for this look alone: the composed surface is all a paint needs afterwards.
+    GdiPlusBitmap image;
+    if (image.LoadFromData(files_[static_cast<std::size_t>(index)],
+                           paths_[static_cast<std::size_t>(index)]))
+        fw::DrawImage(p, image.ImageFor(ratio), plate);
+    const QString& caption = index == OffImage ? offCaption_ : onCaption_;
+    fw::DrawStringCentered(p, caption, captionFont_, captionBrush_, plate);
+    p.end();
+    return surface;
 }
 
 int CColorPlate::SurfaceToShow() const {
@@ -173,8 +199,10 @@ void CColorPlate::OnCtlColor(QPainter& painter) {
     const QPaintDevice* target =
         painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
     const qreal ratio = target ? target->devicePixelRatioF() : fw::DevicePixelRatioOf(painter);
-    if (!prepared_ || preparedRatio_ != ratio)
-        Compose(ratio);
+    if (preparedRatio_ != ratio) {
+        Invalidate();
+        preparedRatio_ = ratio;
+    }
 }
 
 void CColorPlate::DrawItem(QPainter& painter) {
@@ -182,7 +210,7 @@ void CColorPlate::DrawItem(QPainter& painter) {
         return;
     const int surface = SurfaceToShow();
     shown_ = surface;
-    fw::CopySurface(painter, QPointF(0, 0), surfaces_[surface]);
+    fw::CopySurface(painter, QPointF(0, 0), Look(surface));
 }
 
 void CColorPlate::OnLButtonUp(QMouseEvent* event) {

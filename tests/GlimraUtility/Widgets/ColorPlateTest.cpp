@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -232,6 +233,24 @@ TEST_F(ColorPlateTest, EachPaintShowsTheLookTheStateCallsFor) {
     }
 }
 
+// The files are read when the plate is loaded and each look is made when first shown: files
+// removed or replaced after the load change nothing on the screen.
+TEST_F(ColorPlateTest, LooksFirstShownAfterTheFilesWentAreThoseLoaded) {
+    images.LoadInto(*plate, 0, false);
+    EXPECT_EQ(PixelShown(), PlateImages::Colour(CColorPlate::OffImage));
+    for (int i = 0; i < CColorPlate::ImageCount; ++i)
+        images.Remove(i);
+    images.Write(2, PlateImages::Solid(Qt::black));
+    for (int swatch = 1; swatch <= CColorPlate::SwatchCount; ++swatch) {
+        SCOPED_TRACE(swatch);
+        plate->SetSelectedIndex(swatch);
+        EXPECT_EQ(PixelShown(), PlateImages::Colour(swatch));
+    }
+    plate->SetOn(true);
+    plate->SetSelectedIndex(0);
+    EXPECT_EQ(PixelShown(), PlateImages::Colour(0));
+}
+
 TEST_F(ColorPlateTest, AClickOnNothingKeepsThePicture) {
     images.LoadInto(*plate, 0, true);
     plate->SetSelectedIndex(6);
@@ -298,6 +317,20 @@ TEST_F(ColorPlateTest, AMissingImageIsReportedAndEndsTheCallersWork) {
         {"a swatch file is missing",
          [this] {
              images.Remove(5);
+             images.LoadInto(*plate, 0, false);
+         }},
+        {"a swatch file holds no image",
+         [this] {
+             QFile text(images.Path(3));
+             ASSERT_TRUE(text.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             text.write("not a picture");
+             text.close();
+             images.LoadInto(*plate, 0, false);
+         }},
+        {"a FIFO in place of a swatch (read, it would never end)",
+         [this] {
+             images.Remove(7);
+             ASSERT_EQ(::mkfifo(QFile::encodeName(images.Path(7)).constData(), 0600), 0);
              images.LoadInto(*plate, 0, false);
          }},
         {"seven swatches given",

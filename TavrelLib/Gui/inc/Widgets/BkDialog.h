@@ -22,7 +22,7 @@ public:
     int SetBackground(unsigned bitmapId);
     // Replaces the background; a null image removes it. dense, when given, is the same picture
     // at twice the size. Repaints the whole window; returns 0.
-    int SetBackground(const QImage& bitmap, const QImage& dense = QImage());
+    int SetBackground(QImage bitmap, QImage dense = QImage());
     void SetDragMove(bool dragMove) { dragMove_ = dragMove; }
 
     bool HasBackground() const { return !background_.isNull(); }

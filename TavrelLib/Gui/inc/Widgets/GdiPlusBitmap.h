@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
+
+#include <cstdint>
 
 // One skin image read from a file. Beside "name.png" the holder also uses "name@2x.png" when
 // it exists, so a surface composed at a device pixel ratio of 2 stays sharp; every size the
@@ -14,9 +17,15 @@ public:
     GdiPlusBitmap(const GdiPlusBitmap&) = delete;
     GdiPlusBitmap& operator=(const GdiPlusBitmap&) = delete;
 
+    // A skin image larger than this is not one of ours.
+    static constexpr std::int64_t MaxFileBytes = 16 << 20;
+
     // Replaces the current image by the file's; true exactly when the file was decoded. A
-    // failed load still leaves a holder (a null image), as the widgets expect.
+    // failed load still leaves a holder (a null image), as the widgets expect. Only a regular
+    // file is read: a FIFO or device in its place fails rather than hangs.
     bool Load(const QString& path);
+    // The same from the file's bytes, read earlier; path names the file, for its "@2x" companion.
+    bool LoadFromData(const QByteArray& bytes, const QString& path);
 
     bool IsNull() const { return image_.isNull(); }
     // The 1x image (logical size).

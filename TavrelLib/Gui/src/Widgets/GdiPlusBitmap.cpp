@@ -1,5 +1,7 @@
 #include "Widgets/GdiPlusBitmap.h"
 
+#include "Framework/RegularFile.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -14,13 +16,23 @@ QString HighDensityPath(const QString& path) {
 } // namespace
 
 bool GdiPlusBitmap::Load(const QString& path) {
+    QByteArray bytes;
+    if (fw::ReadRegularFile(path, MaxFileBytes, &bytes) != fw::RegularFileStatus::Ok) {
+        LoadFromData({}, QString());
+        return false;
+    }
+    return LoadFromData(bytes, path);
+}
+
+bool GdiPlusBitmap::LoadFromData(const QByteArray& bytes, const QString& path) {
     image_ = QImage();
     image2x_ = QImage();
     path2x_.clear();
     tried2x_ = false;
-    if (!image_.load(path))
+    if (bytes.isEmpty() || !image_.loadFromData(bytes))
         return false;
-    image_ = image_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // In place: the decoded ARGB32 buffer becomes the premultiplied one, no second copy.
+    image_ = std::move(image_).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     path2x_ = HighDensityPath(path);
     return true;
 }
@@ -31,9 +43,11 @@ const QImage& GdiPlusBitmap::ImageFor(qreal devicePixelRatio) const {
     if (!tried2x_) {
         tried2x_ = true;
         QImage large;
-        if (large.load(path2x_) && large.width() == 2 * image_.width() &&
+        QByteArray bytes;
+        if (fw::ReadRegularFile(path2x_, MaxFileBytes, &bytes) == fw::RegularFileStatus::Ok &&
+            large.loadFromData(bytes) && large.width() == 2 * image_.width() &&
             large.height() == 2 * image_.height()) {
-            image2x_ = large.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            image2x_ = std::move(large).convertToFormat(QImage::Format_ARGB32_Premultiplied);
             image2x_.setDevicePixelRatio(2.0);
         }
     }
