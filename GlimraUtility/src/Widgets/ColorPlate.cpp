@@ -174,6 +174,9 @@ const QImage& CColorPlate::Look(int index) {
     const QString& caption = index == OffImage ? offCaption_ : onCaption_;
     fw::DrawStringCentered(p, caption, captionFont_, captionBrush_, plate);
     p.end();
+    // The look covers the control (it lies over a snapshot of the parent): without an alpha
+    // channel a paint is a straight copy into the window's back store, not a blend.
+    surface = std::move(surface).convertToFormat(QImage::Format_RGB32);
     return surface;
 }
 
