@@ -1,8 +1,7 @@
 #include "CliRequest.h"
 
 #include "CliNames.h"
-
-#include <QHostAddress>
+#include "Framework/Net/IpAddress.h"
 
 #include <map>
 
@@ -145,7 +144,7 @@ bool CliRequest::ParseEndpoint(const QString& text, QString& address, quint16& p
     }
     bool ok = false;
     const uint number = portText.toUInt(&ok);
-    if (!ok || number == 0 || number > 65535 || QHostAddress(host).isNull())
+    if (!ok || number == 0 || number > 65535 || !fw::IpAddress::IsValid(host))
         return false;
     address = host;
     port = static_cast<quint16>(number);

@@ -29,13 +29,13 @@ bool CliSdkHost::TryListen(bool last) {
     QString error;
     if (server_->Listen(address_, port_, &error)) {
         CliService::Log(QStringLiteral("OpenRGB SDK server on %1 port %2 (no authentication)")
-                            .arg(address_.toString())
+                            .arg(address_)
                             .arg(port_));
         return true;
     }
     if (last)
         CliService::Log(QStringLiteral("OpenRGB SDK server: cannot listen on %1 port %2: %3")
-                            .arg(address_.toString())
+                            .arg(address_)
                             .arg(port_)
                             .arg(error));
     return false;

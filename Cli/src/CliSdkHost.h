@@ -2,7 +2,7 @@
 
 #include "CliRequest.h"
 
-#include <QHostAddress>
+#include <QString>
 #include <QTimer>
 
 #include <memory>
@@ -31,7 +31,7 @@ private:
     bool TryListen(bool last);
 
     std::unique_ptr<OpenRgbServer> server_;
-    QHostAddress address_;
+    QString address_;
     quint16 port_ = 0;
     QTimer retry_;
     int retriesLeft_ = 0;

@@ -1,10 +1,9 @@
 #include "GlimraUtilityDlg.h"
 
 #include "App/CTavrelLibApp.h"
+#include "Framework/Net/IpAddress.h"
 #include "Framework/Trace.h"
 #include "OpenRgb/OpenRgbServer.h"
-
-#include <QHostAddress>
 
 // The OpenRGB SDK server, when settings.ini asks for it: [OpenRGB] Server=1, with Address
 // (loopback unless the user names another) and Port. It has no authentication, so it stays off
@@ -23,8 +22,7 @@ void GlimraUtilityDlg::StartOpenRgbServer() {
     int port = OpenRgbDefaultPort;
     app->ReadSettingInt(QStringLiteral("OpenRGB"), QStringLiteral("Port"), port,
                         OpenRgbDefaultPort);
-    const QHostAddress host(address);
-    if (host.isNull() || port < 1 || port > 65535) {
+    if (!fw::IpAddress::IsValid(address) || port < 1 || port > 65535) {
         fw::Trace(QStringLiteral("OpenRGB SDK server: [OpenRGB] Address=%1 Port=%2 is no address "
                                  "to listen on.")
                       .arg(address)
@@ -33,7 +31,7 @@ void GlimraUtilityDlg::StartOpenRgbServer() {
     }
     openRgb_ = std::make_unique<OpenRgbServer>(*this);
     QString error;
-    if (!openRgb_->Listen(host, static_cast<quint16>(port), &error)) {
+    if (!openRgb_->Listen(address, static_cast<quint16>(port), &error)) {
         fw::Trace(QStringLiteral("OpenRGB SDK server: cannot listen on %1 port %2: %3")
                       .arg(address)
                       .arg(port)

@@ -188,13 +188,13 @@ TEST_F(OpenRgbHostileTest, CloseDropsEveryClientAndListenTakesThemAgain) {
     EXPECT_TRUE(good->WaitClosed());
     EXPECT_EQ(server->ConnectionCount(), 0);
     QString error;
-    ASSERT_TRUE(server->Listen(QHostAddress::LocalHost, port, &error)) << error.toStdString();
+    ASSERT_TRUE(server->Listen(QStringLiteral("127.0.0.1"), port, &error)) << error.toStdString();
     auto again = Client();
     ASSERT_TRUE(again->Request(OpenRgbProtocol::RequestControllerCount));
 
     // A port that is taken is refused with a reason.
     OpenRgbServer second(*holder);
-    EXPECT_FALSE(second.Listen(QHostAddress::LocalHost, port, &error));
+    EXPECT_FALSE(second.Listen(QStringLiteral("127.0.0.1"), port, &error));
     EXPECT_TRUE(error.contains(QString::number(port))) << error.toStdString();
 }
 

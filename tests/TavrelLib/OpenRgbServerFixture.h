@@ -18,7 +18,7 @@ protected:
         ASSERT_TRUE(holder->Connect());
         server = std::make_unique<OpenRgbServer>(*holder);
         QString error;
-        ASSERT_TRUE(server->Listen(QHostAddress::LocalHost, 0, &error)) << error.toStdString();
+        ASSERT_TRUE(server->Listen(QStringLiteral("127.0.0.1"), 0, &error)) << error.toStdString();
     }
 
     void TearDown() override {

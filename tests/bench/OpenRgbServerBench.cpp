@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     OpenRgbServer server(holder);
     server.SetStallTimeout(50);
     QString error;
-    if (!server.Listen(QHostAddress::LocalHost, 0, &error)) {
+    if (!server.Listen(QStringLiteral("127.0.0.1"), 0, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }

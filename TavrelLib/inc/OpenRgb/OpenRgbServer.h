@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHostAddress>
+#include "Framework/Net/TcpListener.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -10,8 +11,6 @@
 
 class LightingHolder;
 class OpenRgbConnection;
-class QTcpServer;
-class QTcpSocket;
 
 // OpenRGB's SDK server for whoever holds the controller: clients list our one device, read it
 // back and drive it through the holder, as clicks would. Everything runs on the holder's
@@ -31,8 +30,9 @@ public:
     explicit OpenRgbServer(LightingHolder& holder, QObject* parent = nullptr);
     ~OpenRgbServer() override;
 
-    // Port 0 takes any free port (Port() tells which). False with a reason in error.
-    bool Listen(const QHostAddress& address, quint16 port, QString* error);
+    // On a numeric address; port 0 takes any free port (Port() tells which). False with a
+    // reason in error.
+    bool Listen(const QString& address, quint16 port, QString* error);
     // Stops listening and drops every client: the handover to another holder.
     void Close();
     bool IsListening() const;
@@ -50,7 +50,7 @@ private:
     void PollDevice();
 
     LightingHolder& holder_;
-    QTcpServer* server_;
+    fw::TcpListener server_;
     std::vector<std::unique_ptr<Client>> clients_;
     QTimer devicePoll_;
     bool deviceConnected_ = false;

@@ -5,33 +5,31 @@
 #include "OpenRgb/OpenRgbPacket.h"
 #include "OpenRgb/OpenRgbProtocol.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
-
 #include <algorithm>
 
 namespace {
 
-// Bounds what Qt buffers for a client that sends faster than we read.
-constexpr qint64 kReadBufferSize = 64 * 1024;
+// What one wake-up reads of a client that sends faster than we read; the rest waits for the
+// next one, so a flood cannot keep the thread to itself.
+constexpr qint64 kReadPerWakeUp = 64 * 1024;
 
 } // namespace
 
 struct OpenRgbServer::Client {
-    // The timer lives with the socket: both may be in the middle of emitting when a client is
-    // dropped, so they go with deleteLater.
-    Client(LightingHolder& holder, QTcpSocket* s)
-        : socket(s), stall(new QTimer(s)), connection(holder) {}
-    ~Client() { socket->deleteLater(); }
+    // The timer may be in the middle of emitting when a client is dropped: it goes with
+    // deleteLater.
+    Client(LightingHolder& holder, std::unique_ptr<fw::TcpStream> s, QObject* owner)
+        : socket(std::move(s)), stall(new QTimer(owner)), connection(holder) {}
+    ~Client() { stall->deleteLater(); }
 
-    QTcpSocket* socket;
+    std::unique_ptr<fw::TcpStream> socket;
     QTimer* stall;
     OpenRgbConnection connection;
 };
 
 OpenRgbServer::OpenRgbServer(LightingHolder& holder, QObject* parent)
-    : QObject(parent), holder_(holder), server_(new QTcpServer(this)) {
-    connect(server_, &QTcpServer::newConnection, this, &OpenRgbServer::Accept);
+    : QObject(parent), holder_(holder) {
+    server_.SetOnNewConnection([this] { Accept(); });
     devicePoll_.setInterval(DevicePollMs);
     connect(&devicePoll_, &QTimer::timeout, this, &OpenRgbServer::PollDevice);
 }
@@ -40,17 +38,10 @@ OpenRgbServer::~OpenRgbServer() {
     Close();
 }
 
-bool OpenRgbServer::Listen(const QHostAddress& address, quint16 port, QString* error) {
+bool OpenRgbServer::Listen(const QString& address, quint16 port, QString* error) {
     Close();
-    if (!server_->listen(address, port)) {
-        if (error) {
-            *error = QStringLiteral("cannot listen on %1:%2: %3")
-                         .arg(address.toString())
-                         .arg(port)
-                         .arg(server_->errorString());
-        }
+    if (!server_.Listen(address, port, error))
         return false;
-    }
     deviceConnected_ = holder_.IsConnected();
     devicePoll_.start();
     return true;
@@ -58,37 +49,34 @@ bool OpenRgbServer::Listen(const QHostAddress& address, quint16 port, QString* e
 
 void OpenRgbServer::Close() {
     devicePoll_.stop();
-    server_->close();
+    server_.Close();
     while (!clients_.empty())
         Drop(clients_.back().get());
 }
 
 bool OpenRgbServer::IsListening() const {
-    return server_->isListening();
+    return server_.IsListening();
 }
 
 quint16 OpenRgbServer::Port() const {
-    return server_->serverPort();
+    return server_.Port();
 }
 
 void OpenRgbServer::Accept() {
-    while (QTcpSocket* socket = server_->nextPendingConnection()) {
-        if (static_cast<int>(clients_.size()) >= MaxConnections) {
-            socket->abort();
-            socket->deleteLater();
+    while (std::unique_ptr<fw::TcpStream> socket = server_.NextPendingConnection()) {
+        // Beyond the limit a connection is closed as soon as it is taken.
+        if (static_cast<int>(clients_.size()) >= MaxConnections)
             continue;
-        }
-        socket->setReadBufferSize(kReadBufferSize);
-        auto client = std::make_unique<Client>(holder_, socket);
+        auto client = std::make_unique<Client>(holder_, std::move(socket), this);
         Client* raw = client.get();
         client->stall->setSingleShot(true);
         connect(client->stall, &QTimer::timeout, this, [this, raw] { Drop(raw); });
-        connect(socket, &QTcpSocket::readyRead, this, [this, raw] { Read(raw); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, raw] { Drop(raw); });
+        raw->socket->SetCallbacks([this, raw] { Read(raw); }, [this, raw] { Drop(raw); });
         clients_.push_back(std::move(client));
         // Bytes may have come with the connection.
-        if (socket->bytesAvailable() > 0)
-            Read(raw);
+        Read(raw);
+        if (!server_.IsListening())
+            return;
     }
 }
 
@@ -96,18 +84,19 @@ void OpenRgbServer::Read(Client* client) {
     QByteArray output;
     char chunk[4096];
     bool keep = true;
-    while (keep && client->socket->bytesAvailable() > 0) {
-        const qint64 got = client->socket->read(chunk, sizeof chunk);
+    bool ended = false;
+    for (qint64 taken = 0; keep && taken < kReadPerWakeUp;) {
+        const qint64 got = client->socket->Read(chunk, sizeof chunk);
+        if (got < 0)
+            ended = true;
         if (got <= 0)
             break;
+        taken += got;
         keep = client->connection.Feed(QByteArrayView(chunk, got), output);
     }
-    if (!output.isEmpty()) {
-        client->socket->write(output);
-        // Hand what the kernel takes over now, so only what a client leaves unread stays here.
-        client->socket->flush();
-    }
-    if (!keep || client->socket->bytesToWrite() > MaxPendingWrite) {
+    // Replies to what came before the client's end are of no use to it any more.
+    if (ended || (!output.isEmpty() && !client->socket->Write(output)) || !keep ||
+        client->socket->BytesToWrite() > MaxPendingWrite) {
         Drop(client);
         return;
     }
@@ -123,13 +112,11 @@ void OpenRgbServer::Drop(Client* client) {
                                  [client](const auto& c) { return c.get() == client; });
     if (it == clients_.end())
         return;
-    // Taken out first: aborting can emit disconnected, which comes back here.
     std::unique_ptr<Client> owned = std::move(*it);
     clients_.erase(it);
     owned->stall->stop();
     owned->stall->disconnect(this);
-    owned->socket->disconnect(this);
-    owned->socket->abort();
+    owned->socket->Abort();
 }
 
 void OpenRgbServer::PollDevice() {
@@ -141,6 +128,6 @@ void OpenRgbServer::PollDevice() {
     const QByteArray notice = OpenRgbWriter::Packet(0, OpenRgbProtocol::DeviceListUpdated, {});
     for (const auto& client : clients_) {
         if (client->connection.ProtocolVersion() >= 1)
-            client->socket->write(notice);
+            client->socket->Write(notice);
     }
 }
