@@ -18,9 +18,10 @@ struct ColorMatrix;
 
 // The skinned push button: its looks come from PNG files (normal, hover, disabled, and for group
 // members selected and selected hover), composed once with the caption over the parent's
-// background into one surface per state; every later paint is a single copy of the surface of
-// the current state. Surfaces are composed at the screen's device pixel ratio from the "@2x"
-// files when there are some; all sizes and positions are logical pixels.
+// background into one surface per state, each when the state is first shown; every later paint
+// is a single copy of the surface of the current state. Surfaces are composed at the screen's
+// device pixel ratio from the "@2x" files when there are some; all sizes and positions are logical
+// pixels.
 class Button : public BaseButton {
     Q_OBJECT
 public:
@@ -87,7 +88,8 @@ private:
     void TakeBackgroundSnapshot(qreal ratio);
     void Compose(QImage& surface, const GdiPlusBitmap* image, const QString& caption,
                  const QPoint& offset, const fw::ColorMatrix* matrix, qreal ratio) const;
-    const QImage& SurfaceToShow() const;
+    // The look of the current state, composed now if it is not yet.
+    const QImage& SurfaceToShow();
     void ChangeState(int state);
 
     bool prepared_ = false;

@@ -184,33 +184,40 @@ void Button::OnCtlColor(QPainter& painter) {
     if (background_.isNull() || ratio != composedRatio_)
         TakeBackgroundSnapshot(ratio);
     composedRatio_ = ratio;
-
-    const QPoint origin(0, 0);
-    const QPoint down(1, 1);
-    const GdiPlusBitmap* normal = normal_.get();
-    const GdiPlusBitmap* selected = selected_.get();
-    Compose(normalSurface_, normal, normalCaption_, origin, nullptr, ratio);
-    Compose(hoverSurface_, hover_ ? hover_.get() : normal, normalCaption_, origin,
-            hover_ ? nullptr : &BrightenMatrix(), ratio);
-    Compose(disabledSurface_, disabledImage_ ? disabledImage_.get() : normal, normalCaption_,
-            origin, disabledImage_ ? nullptr : &GreyMatrix(), ratio);
-    Compose(pressedSurface_, normal, normalCaption_, down, nullptr, ratio);
-    Compose(selectedSurface_, selected, selectedCaption_, origin, nullptr, ratio);
-    Compose(selectedHoverSurface_, selectedHover_ ? selectedHover_.get() : selected,
-            selectedCaption_, origin, selectedHover_ ? nullptr : &BrightenMatrix(), ratio);
-    Compose(selectedPressedSurface_, selected, selectedCaption_, down, nullptr, ratio);
+    // Each look is composed when first shown: most buttons never show most of theirs.
+    for (QImage* surface : {&normalSurface_, &hoverSurface_, &disabledSurface_, &pressedSurface_,
+                            &selectedSurface_, &selectedHoverSurface_, &selectedPressedSurface_})
+        *surface = QImage();
     prepared_ = true;
 }
 
-const QImage& Button::SurfaceToShow() const {
+const QImage& Button::SurfaceToShow() {
     const bool selected = state_ == Selected;
+    const QPoint origin(0, 0);
+    const QPoint down(1, 1);
+    const GdiPlusBitmap* normal = normal_.get();
+    const GdiPlusBitmap* chosen = selected_.get();
+    const qreal ratio = composedRatio_;
+    auto look = [&](QImage& surface, const GdiPlusBitmap* image, const QString& caption,
+                    const QPoint& offset, const fw::ColorMatrix* matrix) -> const QImage& {
+        if (surface.isNull())
+            Compose(surface, image, caption, offset, matrix, ratio);
+        return surface;
+    };
     if (state_ == Disabled || disabled_)
-        return disabledSurface_;
+        return look(disabledSurface_, disabledImage_ ? disabledImage_.get() : normal,
+                    normalCaption_, origin, disabledImage_ ? nullptr : &GreyMatrix());
     if (pressed_)
-        return selected ? selectedPressedSurface_ : pressedSurface_;
+        return selected ? look(selectedPressedSurface_, chosen, selectedCaption_, down, nullptr)
+                        : look(pressedSurface_, normal, normalCaption_, down, nullptr);
     if (hovering_)
-        return selected ? selectedHoverSurface_ : hoverSurface_;
-    return selected ? selectedSurface_ : normalSurface_;
+        return selected
+                   ? look(selectedHoverSurface_, selectedHover_ ? selectedHover_.get() : chosen,
+                          selectedCaption_, origin, selectedHover_ ? nullptr : &BrightenMatrix())
+                   : look(hoverSurface_, hover_ ? hover_.get() : normal, normalCaption_, origin,
+                          hover_ ? nullptr : &BrightenMatrix());
+    return selected ? look(selectedSurface_, chosen, selectedCaption_, origin, nullptr)
+                    : look(normalSurface_, normal, normalCaption_, origin, nullptr);
 }
 
 void Button::DrawItem(QPainter& painter) {
