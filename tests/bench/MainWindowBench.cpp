@@ -15,6 +15,7 @@
 #include "Framework/Hid/VirtualHidBackend.h"
 #include "GlimraUtilityApp.h"
 #include "GlimraUtilityDlg.h"
+#include "ProcStatus.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,20 +44,6 @@ long long NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-long ProcStatusKb(const QString& path, const char* key) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(static_cast<qsizetype>(std::strlen(key)))
-                .trimmed()
-                .split(' ')[0]
-                .toLong();
-    }
-    return -1;
 }
 
 // Voluntary and involuntary context switches of each thread of a process, by thread id.

@@ -9,6 +9,8 @@
 // with their ratios. The window's figure includes the program's own start (settings, language
 // pack, fonts, images, the bus, the connection where it happens before mapping).
 //   glimra-bench-start [--starts N] [--settle-ms M] [--program PATH]
+#include "ProcStatus.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -38,19 +40,6 @@ using Clock = std::chrono::steady_clock;
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-long StatusKb(pid_t pid, const char* key) {
-    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(static_cast<qsizetype>(std::strlen(key)))
-                .trimmed()
-                .split(' ')[0]
-                .toLong();
-    return -1;
 }
 
 // A child process with the given environment, its output into a log file; 0 when it failed.
@@ -187,7 +176,8 @@ bool StartOnce(Screen& screen, const std::vector<std::string>& argv,
         std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
         figures.mappedMs.push_back(
             std::chrono::duration<double, std::milli>(mapped - start).count());
-        figures.peakKb.push_back(static_cast<double>(StatusKb(pid, "VmHWM:")));
+        figures.peakKb.push_back(static_cast<double>(
+            ProcStatusKb(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM:")));
     }
     Stop(pid);
     return ok;
