@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <vector>
 
@@ -35,6 +37,12 @@ protected:
     PatternParent parent;
     Button* button = new Button(&parent);
     QString normal, hover, selected, disabled, missing;
+
+    QString Fifo(const char* name) const {
+        const QString path = folder.File(name);
+        EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        return path;
+    }
 
     void SetUp() override {
         normal = WritePng(folder, "N.png", PositionImage(20, 12));
@@ -152,6 +160,8 @@ TEST_F(ButtonTest, ImageSettersTakePairsOnceAndResize) {
         {"missing hover drops both", normal, missing, false, false},
         {"missing normal", missing, hover, false, false},
         {"broken normal", WritePng(folder, "broken.png", QImage()), QString(), false, false},
+        // Read, a FIFO would hang the start until something wrote to it.
+        {"a FIFO as the hover image", normal, Fifo("FIFO.png"), false, false},
     };
     for (const Case& c : cases) {
         Button b(&parent);
