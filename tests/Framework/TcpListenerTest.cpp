@@ -84,9 +84,11 @@ protected:
 };
 
 TEST(IpAddressTest, OnlyNumericAddressesAreTaken) {
-    for (const char* good : {"127.0.0.1", "0.0.0.0", "::1", "::", "fe80::1", " 10.1.2.3 "})
+    for (const char* good : {"127.0.0.1", "0.0.0.0", "127.1", "0x7f.0.0.1", " 10.1.2.3 ", "::1",
+                             "::", "fe80::1", "fe80::1%lo", "fe80::1%1"})
         EXPECT_TRUE(fw::IpAddress::IsValid(QString::fromLatin1(good))) << good;
-    for (const char* bad : {"", "localhost", "1.2.3.256", "1.2.3", "::1::2", "[::1]", "a.b.c.d"})
+    for (const char* bad : {"", "localhost", "1.2.3.256", "1.2.3.4 x", "::1::2", "[::1]", "a.b.c.d",
+                            "fe80::1%no-such-interface", "fe80::1%"})
         EXPECT_FALSE(fw::IpAddress::IsValid(QString::fromLatin1(bad))) << bad;
 }
 

@@ -7,8 +7,9 @@
 
 namespace fw {
 
-// A numeric IPv4 ("127.0.0.1") or IPv6 ("::1") address, as a socket takes it. Host names are
-// not looked up: a server is told where to listen by address.
+// A numeric IPv4 ("127.0.0.1", also the short forms "127.1" and "0x7f.0.0.1") or IPv6 ("::1",
+// "fe80::1%eth0") address, as a socket takes it. Host names are not looked up: a server is told
+// where to listen by address.
 struct IpAddress {
     sockaddr_storage storage{};
     socklen_t length = 0;
