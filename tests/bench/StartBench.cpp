@@ -1,13 +1,12 @@
 // glimra-bench-start: the main window's start on a real X server, seen from outside, next to a
-// bare Qt Widgets program mapping an 800 x 455 window (glimra-bench-bare), and beside it the
-// same with a line of text and with a decoded background, the floors of a window that shows a
-// word and of a skinned one. Not a test: it starts
-// its own Xvfb, session bus and glimra-sim, then, in interleaved rounds, each program as a user
-// would, and prints medians of
+// bare Qt Widgets program mapping an 800 x 455 window (glimra-bench-bare), and beside it the same
+// with a line of text and with a decoded background: the floors of a window that shows a word
+// and of a skinned one. Not a test: it starts its own Xvfb, session bus and glimra-sim, then, in
+// interleaved rounds, each program as a user would, and prints medians of
 //   start to mapped: from the spawn to the X server's MapNotify of the 800 x 455 window;
 //   peak memory: VmHWM once the window has settled (connected and painted);
 // with their ratios. The window's figure includes the program's own start (settings, language
-// pack, fonts, images, the bus, the connection where it happens before mapping).
+// pack, fonts, images, the bus).
 //   glimra-bench-start [--starts N] [--settle-ms M] [--program PATH]
 #include "ProcStatus.h"
 
