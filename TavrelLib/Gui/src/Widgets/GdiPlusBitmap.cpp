@@ -16,11 +16,9 @@ QString HighDensityPath(const QString& path) {
 } // namespace
 
 bool GdiPlusBitmap::Load(const QString& path) {
+    // Left empty unless path is a regular file we could read; no bytes load nothing.
     QByteArray bytes;
-    if (fw::ReadRegularFile(path, MaxFileBytes, &bytes) != fw::RegularFileStatus::Ok) {
-        LoadFromData({}, QString());
-        return false;
-    }
+    fw::ReadRegularFile(path, MaxFileBytes, &bytes);
     return LoadFromData(bytes, path);
 }
 
